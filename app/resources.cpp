@@ -1,0 +1,8 @@
+#include "app/resources.h"
+
+#include <QtGlobal>
+
+void initResources()
+{
+    Q_INIT_RESOURCE(static);
+}
