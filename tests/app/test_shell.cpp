@@ -3,6 +3,7 @@
 #include "app/main_widget.h"
 #include "app/middle_widget_left_list.h"
 #include "app/middle_widget_right_stack.h"
+#include "app/product_site.h"
 #include "app/resources.h"
 #include "app/title_bar.h"
 #include "app/user_login.h"
@@ -386,14 +387,17 @@ void TestShell::navigation()
 void TestShell::siteButtonOpensProductSite()
 {
     UrlSink sink;
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), &sink, "open");
+    const QString scheme = QUrl(productSiteUrl()).scheme();
+    QDesktopServices::setUrlHandler(scheme, &sink, "open");
     MainWidget window;
     auto *stack = window.findChild<MiddleWidgetRightStack *>();
     QPushButton *site = buttonWithText(&window, QStringLiteral("Glyphora"));
     QVERIFY(site);
     site->click();
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-    QCOMPARE(sink.opened, QList<QUrl>{QUrl(QStringLiteral("https://glyphora.app/?ref=soft"))});
+    QDesktopServices::unsetUrlHandler(scheme);
+    const QUrl root = QUrl(productSiteUrl()).resolved(QUrl(QStringLiteral("/?ref=soft")));
+    QCOMPARE(sink.opened, QList<QUrl>{root});
+    QCOMPARE(root.path(), QStringLiteral("/"));
     QCOMPARE(stack->currentIndex(), 0);
     QVERIFY(window.findChild<MiddleWidgetLeftList *>()->buttonList.at(0)->isChecked());
 }
