@@ -1,0 +1,49 @@
+#pragma once
+
+#include "app/frameless_widget.h"
+
+#include <QPointer>
+#include <QRect>
+
+class BottomWidget;
+class MiddleWidget;
+class QPropertyAnimation;
+class QVBoxLayout;
+class TitleBar;
+class UserLogin;
+
+// The one top-level window: title bar, centre area and bottom bar, with a hidden
+// login panel floating over them. Remembers its position and size between runs.
+class MainWidget : public FramelessWidget
+{
+    Q_OBJECT
+
+public:
+    explicit MainWidget(QWidget *parent = nullptr);
+
+public slots:
+    void onQuitOrHide();
+    void onShowMaximized();
+    void onUserLogin();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void placeUserLogin();
+    void readSettings();
+    void writeSettings();
+
+    QVBoxLayout *mainLayout;
+    TitleBar *titleBar;
+    MiddleWidget *middleWidget;
+    BottomWidget *bottomWidget;
+    UserLogin *userLogin;
+    bool windowMaximized = false;
+    // The collapse animation of a close, and the geometry from before it, which
+    // is the one to remember.
+    QPointer<QPropertyAnimation> closeAnimation;
+    QRect geometryBeforeClose;
+};
