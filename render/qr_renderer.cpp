@@ -124,7 +124,7 @@ QImage drawCodeCanvas(const QrStyleRecord &style, const QRcode &symbol)
     const qint64 side = qint64(width) * m + 100;
     if (side <= 0 || side > std::numeric_limits<int>::max())
         return QImage();
-    QImage canvas(int(side), int(side), QImage::Format_ARGB32_Premultiplied);
+    QImage canvas(static_cast<int>(side), static_cast<int>(side), QImage::Format_ARGB32_Premultiplied);
     if (canvas.isNull())
         return canvas;
     canvas.fill(Qt::transparent);
