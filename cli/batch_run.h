@@ -2,29 +2,26 @@
 
 #include "cli/report_printer.h"
 
-#include <QEventLoop>
-#include <QMetaObject>
+#include <QObject>
 #include <QString>
-#include <QThread>
 
-// Runs one batch worker (a parentless object with batchStart(QString, QString,
-// QString) and returnResult(QString, QString) that deletes itself when done) on a
-// thread of its own, prints its reports until it has gone, and returns the exit
-// code of the run.
+#include <functional>
+
+// Exit code of a run stopped by Ctrl+C (128 + SIGINT, as shells report it).
+constexpr int interruptedExitCode = 130;
+
+// Moves the parentless worker onto a thread of its own, calls start there and
+// waits until the worker has deleted itself. Ctrl+C asks the worker to stop after
+// its current item. Returns the printer's exit code, or interruptedExitCode.
+int runOnWorkerThread(QObject *worker, const std::function<void()> &start, const ReportPrinter &printer);
+
+// Runs one batch worker (batchStart(QString, QString, QString) and
+// returnResult(QString, QString), deleting itself when done) and prints its
+// reports on the console.
 template <class Worker>
-int runBatchWorker(Worker *worker, const QString &input, const QString &save, const QString &mode,
-                   ReportPrinter &printer)
+int runBatchWorker(Worker *worker, const QString &input, const QString &save, const QString &mode)
 {
-    QThread thread;
-    worker->moveToThread(&thread);
+    ReportPrinter printer;
     QObject::connect(worker, &Worker::returnResult, &printer, &ReportPrinter::print);
-    QObject::connect(worker, &QObject::destroyed, &thread, &QThread::quit, Qt::DirectConnection);
-    QEventLoop loop;
-    // Queued after every report, so all of them are printed before the loop ends.
-    QObject::connect(&thread, &QThread::finished, &loop, &QEventLoop::quit);
-    QMetaObject::invokeMethod(worker, [=] { worker->batchStart(input, save, mode); }, Qt::QueuedConnection);
-    thread.start();
-    loop.exec();
-    thread.wait();
-    return printer.exitCode();
+    return runOnWorkerThread(worker, [=] { worker->batchStart(input, save, mode); }, printer);
 }

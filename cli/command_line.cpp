@@ -62,6 +62,6 @@ QString usageText(const QVector<Command> &commands)
     text += QStringLiteral("\n选项：\n"
                            "  -h, --help       显示本帮助\n"
                            "  -v, --version    显示版本号\n\n"
-                           "结束时返回 0 表示成功，1 表示批处理出错，2 表示用法错误。\n");
+                           "结束时返回 0 表示成功，1 表示批处理出错，2 表示用法错误，130 表示被 Ctrl+C 中断\n（当前条目完成后停止，已生成的文件保留）。\n");
     return text;
 }

@@ -1,21 +1,17 @@
 #include "batch_create/batch_create.h"
 #include "cli/batch_run.h"
 #include "cli/command_line.h"
-#include "cli/report_printer.h"
 
 #include <QGuiApplication>
 #include <QStringList>
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 
 int runGenerate(const CommandLine &line)
 {
-    ReportPrinter printer(stdout, stderr, isatty(fileno(stdout)));
-    return runBatchWorker(new BatchCreate, line.arguments.at(0), line.arguments.at(1), QStringLiteral("qrcustom"),
-                          printer);
+    return runBatchWorker(new BatchCreate, line.arguments.at(0), line.arguments.at(1), QStringLiteral("qrcustom"));
 }
 
 const QVector<Command> commands = {

@@ -3,6 +3,8 @@
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 
+#include <unistd.h>
+
 namespace {
 
 // Progress messages may be rich text for the window's labels; the same test the
@@ -16,6 +18,11 @@ QString plainText(const QString &message)
 
 const int barWidth = 30;
 
+}
+
+ReportPrinter::ReportPrinter()
+    : ReportPrinter(stdout, stderr, isatty(fileno(stdout)) != 0)
+{
 }
 
 ReportPrinter::ReportPrinter(FILE *out, FILE *err, bool terminal)

@@ -13,6 +13,8 @@ class ReportPrinter : public QObject
     Q_OBJECT
 
 public:
+    // Prints to the console: standard output and standard error.
+    ReportPrinter();
     ReportPrinter(FILE *out, FILE *err, bool terminal);
 
     // 0 once the run has reported success, 1 otherwise.

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
 #include <cstdio>
 
 class TestCommandLine : public QObject
@@ -16,9 +17,24 @@ class TestCommandLine : public QObject
 private slots:
     void batchCommand_data();
     void batchCommand();
+    void ctrlCStopsAfterTheCurrentRows();
     void printer_data();
     void printer();
 };
+
+namespace {
+
+void startBatchCommand(QProcess &process, const QStringList &arguments)
+{
+    // The command must find its own way without a display.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        environment.remove(QLatin1String(name));
+    process.setProcessEnvironment(environment);
+    process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/glyphora-batch"), arguments);
+}
+
+}
 
 void TestCommandLine::batchCommand_data()
 {
@@ -63,12 +79,7 @@ void TestCommandLine::batchCommand()
     arguments.replaceInStrings(QStringLiteral("<save>"), save);
 
     QProcess process;
-    // The command must find its own way without a display.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
-        environment.remove(QLatin1String(name));
-    process.setProcessEnvironment(environment);
-    process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/glyphora-batch"), arguments);
+    startBatchCommand(process, arguments);
     QVERIFY(process.waitForFinished(60000));
     const QString standardOut = QString::fromUtf8(process.readAllStandardOutput());
     const QString standardErr = QString::fromUtf8(process.readAllStandardError());
@@ -81,6 +92,37 @@ void TestCommandLine::batchCommand()
     QVERIFY2(standardErr.contains(err), qPrintable(standardErr));
     if (QTest::currentDataTag() == QLatin1String("generate"))
         QCOMPARE(decodeQrCode(save + QStringLiteral("/甲.png")), QStringLiteral("hello"));
+}
+
+void TestCommandLine::ctrlCStopsAfterTheCurrentRows()
+{
+    QTemporaryDir tmp;
+    const QString csvPath = tmp.filePath(QStringLiteral("data.csv"));
+    const QString save = tmp.filePath(QStringLiteral("save"));
+    const int total = 2000;
+    QByteArray csv("h\n");
+    for (int i = 1; i <= total; ++i)
+        csv += "row" + QByteArray::number(i) + ",content\n";
+    QVERIFY(writeFile(csvPath, csv));
+
+    QProcess process;
+    startBatchCommand(process, {QStringLiteral("generate"), csvPath, save});
+    QByteArray out;
+    while (!out.contains("正在生成：row3\n") && process.waitForReadyRead(30000))
+        out += process.readAllStandardOutput();
+    QVERIFY(out.contains("正在生成：row3\n"));
+    ::kill(pid_t(process.processId()), SIGINT);
+    QVERIFY(process.waitForFinished(60000));
+    out += process.readAllStandardOutput();
+
+    QCOMPARE(process.exitCode(), 130);
+    QVERIFY(process.readAllStandardError().contains("已中断"));
+    const int done = QString::fromUtf8(out).count(QStringLiteral("正在生成："));
+    QVERIFY2(done >= 3 && done < total, qPrintable(QString::number(done)));
+    QVERIFY(out.contains(QStringLiteral("成功：%1 个\n").arg(done).toUtf8()));
+    // No half-written picture is left beside the finished ones.
+    QCOMPARE(QDir(save).entryList(QDir::Files).size(), done);
+    QCOMPARE(pictureNames(save).size(), done);
 }
 
 void TestCommandLine::printer_data()
