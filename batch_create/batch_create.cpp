@@ -15,7 +15,7 @@
 #include <QThread>
 #include <QThreadPool>
 #include <QVector>
-#include <QtConcurrent>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -34,6 +34,7 @@ bool isBlankLine(const QStringList &row)
     return row.size() == 1 && row.first().isEmpty();
 }
 
+// The batch look is set in full, so that it does not follow the record's defaults.
 bool renderRow(const RowPlan &plan)
 {
     QrStyleRecord record;

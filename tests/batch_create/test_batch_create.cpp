@@ -3,11 +3,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QPointer>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextCodec>
-#include <QThread>
 #include <QtTest>
 
 class TestBatchCreate : public QObject
@@ -17,13 +14,9 @@ class TestBatchCreate : public QObject
 private slots:
     void run_data();
     void run();
-    void earlierLogIsExtendedOrDeleted();
-    void unwritablePictureIsAnError();
-    void earlierPicturesAreReplaced();
     void linkOutOfTheFolderIsRefused();
     void parallelRunKeepsRowOrder();
     void cacheFolderFailureIsANotice();
-    void stopsAfterTheCurrentRows();
 };
 
 namespace {
@@ -48,63 +41,82 @@ void TestBatchCreate::run_data()
     QTest::addColumn<QStringList>("reports");
     QTest::addColumn<QStringList>("pictures"); // "file=content"
     QTest::addColumn<QString>("log");          // empty: no log file is left
+    QTest::addColumn<QStringList>("existing"); // "file=content" or "folder/" already in the save folder
 
     const QString qrcustom = QStringLiteral("qrcustom");
     const QString tooLong(3000, QLatin1Char('x'));
     const QString longName(100, QChar(0x540D));
 
-    QTest::newRow("header only") << QByteArray("名称,内容\n") << qrcustom << endReports("成功：0 个") << QStringList() << "";
-    QTest::newRow("empty file") << QByteArray() << qrcustom << endReports("成功：0 个") << QStringList() << "";
-    QTest::newRow("unclosed quote") << QByteArray("\"a,b\nc,d\n") << qrcustom
-                                    << QStringList{"warning|请选择正确csv文件"} << QStringList() << "";
-    QTest::newRow("two rows") << QByteArray("name,content\na,hello\nb,world\n") << qrcustom
-                              << rows({"a", "b"}) + endReports("成功：2 个") << QStringList{"a.png=hello", "b.png=world"}
-                              << "";
+    const QStringList none;
+    QTest::newRow("header only")
+        << QByteArray("名称,内容\n") << qrcustom << endReports("成功：0 个") << none << "" << none;
+    QTest::newRow("empty file") << QByteArray() << qrcustom << endReports("成功：0 个") << none << "" << none;
+    QTest::newRow("unclosed quote")
+        << QByteArray("\"a,b\nc,d\n") << qrcustom << QStringList{"warning|请选择正确csv文件"} << none << "" << none;
+    QTest::newRow("two rows")
+        << QByteArray("name,content\na,hello\nb,world\n") << qrcustom << rows({"a", "b"}) + endReports("成功：2 个")
+        << QStringList{"a.png=hello", "b.png=world"} << "" << none;
     QTest::newRow("empty name takes the row index")
         << QByteArray("h,c\na,x\n,y\n") << qrcustom << rows({"a", ""}) + endReports("成功：2 个")
-        << QStringList{"2.png=y", "a.png=x"} << "";
+        << QStringList{"2.png=y", "a.png=x"} << "" << none;
     QTest::newRow("chinese name and content")
         << QStringLiteral("名称,内容\n中文名,中文内容\n").toUtf8() << qrcustom
-        << rows({"中文名"}) + endReports("成功：1 个") << QStringList{"中文名.png=中文内容"} << "";
+        << rows({"中文名"}) + endReports("成功：1 个") << QStringList{"中文名.png=中文内容"} << "" << none;
     QTest::newRow("gb18030 file")
         << QTextCodec::codecForName("GB18030")->fromUnicode(QStringLiteral("名称,内容\n中文,内容一\n")) << qrcustom
-        << rows({"中文"}) + endReports("成功：1 个") << QStringList{"中文.png=内容一"} << "";
+        << rows({"中文"}) + endReports("成功：1 个") << QStringList{"中文.png=内容一"} << "" << none;
     QTest::newRow("content too long, extra fields logged")
         << ("h\na,one\nlong," + tooLong + ",extra\nc,two,ignored\n").toUtf8() << qrcustom
-        << rows({"a", "long", "c"}) + endReports(errorSummary.arg(2).arg(1)) << QStringList{"a.png=one", "c.png=two"}
-        << "long," + tooLong + ",extra\n";
+        << rows({"a", "long", "c"}) + endReports(errorSummary.arg(2).arg(1))
+        << QStringList{"a.png=one", "c.png=two"} << "long," + tooLong + ",extra\n" << none;
     QTest::newRow("name too long for the file system")
         << ("h\n" + longName + ",x\nb,y\n").toUtf8() << qrcustom
-        << rows({longName, "b"}) + endReports(errorSummary.arg(1).arg(1)) << QStringList{"b.png=y"} << longName + ",x\n";
+        << rows({longName, "b"}) + endReports(errorSummary.arg(1).arg(1)) << QStringList{"b.png=y"}
+        << longName + ",x\n" << none;
+    QTest::newRow("picture that cannot be written")
+        << QByteArray("h\nfolder,x\nb,y\n") << qrcustom
+        << rows({"folder", "b"}) + endReports(errorSummary.arg(1).arg(1)) << QStringList{"b.png=y"} << "folder,x\n"
+        << QStringList{"folder.png/"};
     QTest::newRow("missing or empty content fails")
         << QByteArray("h\na,\nb\nc,ok\nd,\0x\n", 17) << qrcustom
         << rows({"a", "b", "c", "d"}) + endReports(errorSummary.arg(1).arg(3)) << QStringList{"c.png=ok"}
-        << QString::fromLatin1("a,\nb\nd,\0x\n", 10);
-    QTest::newRow("content cut at zero") << QByteArray("h\na,abc\0def\n", 12) << qrcustom
-                                         << rows({"a"}) + endReports("成功：1 个") << QStringList{"a.png=abc"} << "";
-    QTest::newRow("blank lines skipped") << QByteArray("h\na,1\n\nb,2\n\n") << qrcustom
-                                         << rows({"a", "b"}) + endReports("成功：2 个")
-                                         << QStringList{"a.png=1", "b.png=2"} << "";
+        << QString::fromLatin1("a,\nb\nd,\0x\n", 10) << none;
+    QTest::newRow("content cut at zero")
+        << QByteArray("h\na,abc\0def\n", 12) << qrcustom << rows({"a"}) + endReports("成功：1 个")
+        << QStringList{"a.png=abc"} << "" << none;
+    QTest::newRow("blank lines skipped")
+        << QByteArray("h\na,1\n\nb,2\n\n") << qrcustom << rows({"a", "b"}) + endReports("成功：2 个")
+        << QStringList{"a.png=1", "b.png=2"} << "" << none;
     QTest::newRow("unsafe names")
         << QByteArray("h\n../up,x\na/b,x\na\\b,x\n.,x\n..,x\nok,x\n") << qrcustom
         << rows({"../up", "a/b", "a\\b", ".", "..", "ok"}) + endReports(errorSummary.arg(1).arg(5))
-        << QStringList{"ok.png=x"} << "../up,x\na/b,x\na\\b,x\n.,x\n..,x\n";
+        << QStringList{"ok.png=x"} << "../up,x\na/b,x\na\\b,x\n.,x\n..,x\n" << none;
     QTest::newRow("same name twice keeps the first")
         << QByteArray("h\na,first\na,second\n4,third\n,fourth\n") << qrcustom
         << rows({"a", "a", "4", ""}) + endReports(errorSummary.arg(2).arg(2))
-        << QStringList{"4.png=third", "a.png=first"} << "a,second\n,fourth\n";
+        << QStringList{"4.png=third", "a.png=first"} << "a,second\n,fourth\n" << none;
     QTest::newRow("failed first row does not claim its name")
         << QByteArray("h\na,\na,second\n") << qrcustom << rows({"a", "a"}) + endReports(errorSummary.arg(1).arg(1))
-        << QStringList{"a.png=second"} << "a,\n";
+        << QStringList{"a.png=second"} << "a,\n" << none;
     QTest::newRow("log quotes only where needed")
         << QStringLiteral("h\n\"a,b\",\n\"say \"\"hi\"\"\"\n\"x\ny\"\n名称,\nplain,\n").toUtf8() << qrcustom
-        << rows({"a,b", "say \"hi\"", "x\ny", "名称", "plain"}) + endReports(errorSummary.arg(0).arg(5)) << QStringList()
-        << QStringLiteral("\"a,b\",\n\"say \"\"hi\"\"\"\n\"x\ny\"\n名称,\nplain,\n");
+        << rows({"a,b", "say \"hi\"", "x\ny", "名称", "plain"}) + endReports(errorSummary.arg(0).arg(5)) << none
+        << QStringLiteral("\"a,b\",\n\"say \"\"hi\"\"\"\n\"x\ny\"\n名称,\nplain,\n") << none;
     QTest::newRow("unknown style type fails every row")
         << QByteArray("h\na,1\nb,2\n") << "plain" << rows({"a", "b"}) + endReports(errorSummary.arg(0).arg(2))
-        << QStringList() << "a,1\nb,2\n";
+        << none << "a,1\nb,2\n" << none;
     QTest::newRow("empty style type is the styled code")
-        << QByteArray("h\na,1\n") << "" << rows({"a"}) + endReports("成功：1 个") << QStringList{"a.png=1"} << "";
+        << QByteArray("h\na,1\n") << "" << rows({"a"}) + endReports("成功：1 个") << QStringList{"a.png=1"} << ""
+        << none;
+    QTest::newRow("earlier log extended")
+        << QByteArray("h\nnew,\n") << qrcustom << rows({"new"}) + endReports(errorSummary.arg(0).arg(1)) << none
+        << "old,line\nnew,\n" << QStringList{"error_log.txt=old,line\n"};
+    QTest::newRow("earlier log deleted by a clean run")
+        << QByteArray("h\na,1\n") << qrcustom << rows({"a"}) + endReports("成功：1 个") << QStringList{"a.png=1"} << ""
+        << QStringList{"error_log.txt=old\n"};
+    QTest::newRow("earlier picture replaced")
+        << QByteArray("h\na,new\n") << qrcustom << rows({"a"}) + endReports("成功：1 个") << QStringList{"a.png=new"}
+        << "" << QStringList{"a.png=left by an earlier run"};
 }
 
 void TestBatchCreate::run()
@@ -114,11 +126,17 @@ void TestBatchCreate::run()
     QFETCH(QStringList, reports);
     QFETCH(QStringList, pictures);
     QFETCH(QString, log);
+    QFETCH(QStringList, existing);
 
     QTemporaryDir tmp;
     const QString csvPath = tmp.filePath(QStringLiteral("data.csv"));
     const QString save = tmp.filePath(QStringLiteral("out/codes"));
     QVERIFY(writeFile(csvPath, csv));
+    for (const QString &entry : existing) {
+        const QString path = save + QLatin1Char('/') + entry.section(QLatin1Char('='), 0, 0);
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QVERIFY(path.endsWith(QLatin1Char('/')) || writeFile(path, entry.section(QLatin1Char('='), 1).toUtf8()));
+    }
 
     QCOMPARE(runGeneration(csvPath, save, styleType), reports);
 
@@ -134,45 +152,6 @@ void TestBatchCreate::run()
     const QString logPath = save + QStringLiteral("/error_log.txt");
     QCOMPARE(QFile::exists(logPath), !log.isEmpty());
     QCOMPARE(readFile(logPath), log.toUtf8());
-}
-
-void TestBatchCreate::earlierLogIsExtendedOrDeleted()
-{
-    QTemporaryDir tmp;
-    const QString logPath = tmp.filePath(QStringLiteral("error_log.txt"));
-    const QString failing = tmp.filePath(QStringLiteral("failing.csv"));
-    const QString passing = tmp.filePath(QStringLiteral("passing.csv"));
-    QVERIFY(writeFile(logPath, "old,line\n"));
-    QVERIFY(writeFile(failing, "h\nnew,\n"));
-    QVERIFY(writeFile(passing, "h\nok,1\n"));
-
-    runGeneration(failing, tmp.path());
-    QCOMPARE(readFile(logPath), QByteArray("old,line\nnew,\n"));
-    runGeneration(passing, tmp.path());
-    QVERIFY(!QFile::exists(logPath));
-}
-
-void TestBatchCreate::unwritablePictureIsAnError()
-{
-    QTemporaryDir tmp;
-    const QString csvPath = tmp.filePath(QStringLiteral("data.csv"));
-    QVERIFY(writeFile(csvPath, "h\nfolder,x\nb,y\n"));
-    QVERIFY(QDir(tmp.path()).mkdir(QStringLiteral("folder.png")));
-
-    QCOMPARE(runGeneration(csvPath, tmp.path()), rows({"folder", "b"}) + endReports(errorSummary.arg(1).arg(1)));
-    QCOMPARE(readFile(tmp.filePath(QStringLiteral("error_log.txt"))), QByteArray("folder,x\n"));
-    QVERIFY(QFileInfo(tmp.filePath(QStringLiteral("folder.png"))).isDir());
-}
-
-void TestBatchCreate::earlierPicturesAreReplaced()
-{
-    QTemporaryDir tmp;
-    const QString csvPath = tmp.filePath(QStringLiteral("data.csv"));
-    QVERIFY(writeFile(csvPath, "h\na,new\n"));
-    QVERIFY(writeFile(tmp.filePath(QStringLiteral("a.png")), "left by an earlier run"));
-
-    QCOMPARE(runGeneration(csvPath, tmp.path()), rows({"a"}) + endReports("成功：1 个"));
-    QCOMPARE(decodeQrCode(tmp.filePath(QStringLiteral("a.png"))), QStringLiteral("new"));
 }
 
 void TestBatchCreate::linkOutOfTheFolderIsRefused()
@@ -248,43 +227,6 @@ void TestBatchCreate::cacheFolderFailureIsANotice()
     QVERIFY(reports.first().startsWith(QStringLiteral("notice|缓存目录创建失败，不能生成二维码，请手动创建：")));
     QCOMPARE(reports.mid(1), rows({"a"}) + endReports("成功：1 个"));
     QCOMPARE(decodeQrCode(save + QStringLiteral("/a.png")), QStringLiteral("1"));
-}
-
-void TestBatchCreate::stopsAfterTheCurrentRows()
-{
-    QTemporaryDir tmp;
-    const QString csvPath = tmp.filePath(QStringLiteral("data.csv"));
-    const QString save = tmp.filePath(QStringLiteral("save"));
-    QByteArray csv("h\n");
-    const int total = 30;
-    for (int i = 1; i <= total; ++i)
-        csv += "row" + QByteArray::number(i) + ",x\n";
-    QVERIFY(writeFile(csvPath, csv));
-
-    QThread thread;
-    QPointer<BatchCreate> worker = new BatchCreate;
-    worker->moveToThread(&thread);
-    QStringList reports;
-    // Runs on the worker's thread, so the stop is asked for right after the first row.
-    connect(worker, &BatchCreate::returnResult, worker, [&](const QString &type, const QString &message) {
-        reports << type + QLatin1Char('|') + message;
-        if (type == QLatin1String("count"))
-            thread.requestInterruption();
-    }, Qt::DirectConnection);
-    connect(worker, &QObject::destroyed, &thread, &QThread::quit, Qt::DirectConnection);
-    QMetaObject::invokeMethod(worker, [&] { worker->batchStart(csvPath, save, QStringLiteral("qrcustom")); },
-                              Qt::QueuedConnection);
-    thread.start();
-    QVERIFY(thread.wait(60000));
-    QVERIFY(!worker);
-
-    // Every row that was started is reported and left on disk; no row after them is.
-    const QStringList counts = reports.filter(QStringLiteral("count|"));
-    const int done = counts.size();
-    QVERIFY2(done > 0 && done < total, qPrintable(QString::number(done)));
-    QCOMPARE(counts.last(), QStringLiteral("count|%1/%2").arg(done).arg(total));
-    QCOMPARE(reports.filter(QStringLiteral("success|")), QStringList{QStringLiteral("success|成功：%1 个").arg(done)});
-    QCOMPARE(pictureNames(save).size(), done);
 }
 
 int runBatchCreateTests(int argc, char **argv)
