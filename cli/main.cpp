@@ -2,6 +2,7 @@
 #include "cli/batch_run.h"
 #include "cli/command_line.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QStringList>
 
@@ -9,9 +10,21 @@
 
 namespace {
 
+void writeText(FILE *stream, const QString &text)
+{
+    fputs(text.toUtf8().constData(), stream);
+}
+
 int runGenerate(const CommandLine &line)
 {
-    return runBatchWorker(new BatchCreate, line.arguments.at(0), line.arguments.at(1), QStringLiteral("qrcustom"));
+    // The worker takes an unreadable file for an empty one; a mistyped path must not pass for success.
+    const QString csvPath = line.arguments.at(0);
+    const QFileInfo csv(csvPath);
+    if (!csv.isFile() || !csv.isReadable()) {
+        writeText(stderr, QStringLiteral("无法读取CSV文件：%1\n").arg(csvPath));
+        return 1;
+    }
+    return runBatchWorker(new BatchCreate, csvPath, line.arguments.at(1), QStringLiteral("qrcustom"));
 }
 
 const QVector<Command> commands = {
@@ -21,11 +34,6 @@ const QVector<Command> commands = {
      QStringLiteral("按 CSV 文件批量生成二维码图片：首行为标题，之后每行的第一列为名称，第二列为内容"),
      runGenerate},
 };
-
-void writeText(FILE *stream, const QString &text)
-{
-    fputs(text.toUtf8().constData(), stream);
-}
 
 }
 

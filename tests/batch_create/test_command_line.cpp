@@ -60,6 +60,8 @@ void TestCommandLine::batchCommand_data()
                               << "正在生成：甲\n正在生成：b\n成功：1 个， 错误：1 个，请在保存路径查看错误日志\n"
                                  "用时：[0-9.e+-]+ 秒\n操作完成\n"
                               << "";
+    QTest::newRow("missing csv file") << QStringList{"generate", "<save>/none.csv", "<save>"} << QByteArray() << 1 << ""
+                                      << "无法读取CSV文件：";
     QTest::newRow("warning") << QStringList{"generate", "<csv>", "<save>"} << QByteArray("\"open\n") << 1 << ""
                              << "请选择正确csv文件\n";
 }
