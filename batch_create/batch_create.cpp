@@ -27,6 +27,8 @@ struct RowPlan
     QString name;
     QString content;
     QString path;
+    // An earlier row has the same path: this one is drawn only if that one failed.
+    bool sameAsEarlier = false;
 };
 
 bool isBlankLine(const QStringList &row)
@@ -71,12 +73,13 @@ bool renderRow(const RowPlan &plan)
     return record.render(plan.path);
 }
 
-// Names and failures are settled here, in row order, so that rendering rows in
-// parallel gives exactly the files of a run that draws one row after another.
+// Everything about a row that does not need drawing is settled here, in row order,
+// so that rows drawn in parallel give exactly the files of a run that draws one
+// row after another.
 QVector<RowPlan> planRows(const CsvTable &table, const QString &savePath, bool known)
 {
     QVector<RowPlan> plans;
-    QSet<QString> claimedPaths;
+    QSet<QString> seenPaths;
     for (int i = 1; i < table.size(); ++i) {
         const QStringList &row = table.at(i);
         if (isBlankLine(row))
@@ -90,10 +93,10 @@ QVector<RowPlan> planRows(const CsvTable &table, const QString &savePath, bool k
             plan.content.truncate(zero);
         // Without content the renderer would encode the product site instead.
         if (known && !plan.content.isEmpty()) {
-            const QString path = safeOutputPath(savePath, plan.name, QStringLiteral("png"));
-            if (!path.isEmpty() && !claimedPaths.contains(path)) {
-                claimedPaths.insert(path);
-                plan.path = path;
+            plan.path = safeOutputPath(savePath, plan.name, QStringLiteral("png"));
+            if (!plan.path.isEmpty()) {
+                plan.sameAsEarlier = seenPaths.contains(plan.path);
+                seenPaths.insert(plan.path);
             }
         }
         plans << plan;
@@ -139,6 +142,7 @@ void BatchCreate::batchStart(QString jiema_path, QString save_path, QString styl
     const int lookAhead = 2 * pool.maxThreadCount();
     QVector<QFuture<bool>> drawn(total);
     QThread *thread = QThread::currentThread();
+    QSet<QString> writtenPaths;
     int started = 0;
     int rendered = 0;
     int errorCount = 0;
@@ -147,12 +151,19 @@ void BatchCreate::batchStart(QString jiema_path, QString save_path, QString styl
         if (thread->isInterruptionRequested() && done >= started)
             break;
         for (; !thread->isInterruptionRequested() && started < total && started < done + lookAhead; ++started) {
-            if (!plans.at(started).path.isEmpty())
+            if (!plans.at(started).path.isEmpty() && !plans.at(started).sameAsEarlier)
                 drawn[started] = QtConcurrent::run(&pool, renderRow, plans.at(started));
         }
         const RowPlan &plan = plans.at(done);
         emit returnResult(QStringLiteral("progress"), QStringLiteral("正在生成：%1").arg(plan.fields.first()));
-        if (!plan.path.isEmpty() && drawn.at(done).result()) {
+        // A picture already written in this run is never replaced by a later row.
+        bool drawnNow = false;
+        if (plan.sameAsEarlier)
+            drawnNow = !writtenPaths.contains(plan.path) && renderRow(plan);
+        else if (!plan.path.isEmpty())
+            drawnNow = drawn.at(done).result();
+        if (drawnNow) {
+            writtenPaths.insert(plan.path);
             ++rendered;
         } else {
             ++errorCount;

@@ -95,9 +95,10 @@ void TestBatchCreate::run_data()
         << QByteArray("h\na,first\na,second\n4,third\n,fourth\n") << qrcustom
         << rows({"a", "a", "4", ""}) + endReports(errorSummary.arg(2).arg(2))
         << QStringList{"4.png=third", "a.png=first"} << "a,second\n,fourth\n" << none;
-    QTest::newRow("failed first row does not claim its name")
-        << QByteArray("h\na,\na,second\n") << qrcustom << rows({"a", "a"}) + endReports(errorSummary.arg(1).arg(1))
-        << QStringList{"a.png=second"} << "a,\n" << none;
+    QTest::newRow("a name whose first row failed is free")
+        << ("h\na,\na," + tooLong + "\na,third\na,fourth\n").toUtf8() << qrcustom
+        << rows({"a", "a", "a", "a"}) + endReports(errorSummary.arg(1).arg(3)) << QStringList{"a.png=third"}
+        << "a,\na," + tooLong + "\na,fourth\n" << none;
     QTest::newRow("log quotes only where needed")
         << QStringLiteral("h\n\"a,b\",\n\"say \"\"hi\"\"\"\n\"x\ny\"\n名称,\nplain,\n").toUtf8() << qrcustom
         << rows({"a,b", "say \"hi\"", "x\ny", "名称", "plain"}) + endReports(errorSummary.arg(0).arg(5)) << none
