@@ -9,6 +9,7 @@
 
 #include <array>
 #include <initializer_list>
+#include <limits>
 
 namespace {
 
@@ -56,7 +57,7 @@ QImage plainSquare(int side, Qt::GlobalColor color)
     return image;
 }
 
-// 0 top-left, 1 top-right, 2 bottom-left.
+// The finder eye covering a module: 0 top-left, 1 top-right, 2 bottom-left, -1 none.
 int finderZone(int column, int row, int width)
 {
     if (column <= 6 && row <= 6)
@@ -104,11 +105,6 @@ QVector<QPoint> alignmentCentres(int width)
     return centres;
 }
 
-bool inFinderZone(int column, int row, int width)
-{
-    return finderZone(column, row, width) >= 0;
-}
-
 bool inPlainZone(int column, int row, int width)
 {
     return column == 6 || row == 6 || (column <= 7 && row <= 7) || (row == 7 && column >= width - 7)
@@ -125,10 +121,10 @@ QImage drawCodeCanvas(const QrStyleRecord &style, const QRcode &symbol)
 {
     const int m = style.moduleSize;
     const int width = symbol.width;
-    const int side = width * m + 100;
-    if (side <= 0)
+    const qint64 side = qint64(width) * m + 100;
+    if (side <= 0 || side > std::numeric_limits<int>::max())
         return QImage();
-    QImage canvas(side, side, QImage::Format_ARGB32_Premultiplied);
+    QImage canvas(static_cast<int>(side), static_cast<int>(side), QImage::Format_ARGB32_Premultiplied);
     if (canvas.isNull())
         return canvas;
     canvas.fill(Qt::transparent);

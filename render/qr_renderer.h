@@ -25,9 +25,6 @@ QrSymbol encodeSymbol(const QrStyleRecord &style);
 // modules, leaving out the three places taken by finder patterns.
 QVector<QPoint> alignmentCentres(int width);
 
-// Modules covered by one of the three finder eyes.
-bool inFinderZone(int column, int row, int width);
-
 // Timing row and column plus the bands beside the finders that can be drawn as
 // plain black and white squares.
 bool inPlainZone(int column, int row, int width);
