@@ -41,6 +41,15 @@ QString resolveLabelFont(const QString &family, bool bold)
     return family;
 }
 
+bool hasBoldFontFile(const QString &family)
+{
+    for (const ShippedFont &font : shippedFonts) {
+        if (family == QLatin1String(font.family))
+            return qstrcmp(font.boldFile, font.regularFile) != 0;
+    }
+    return false;
+}
+
 QString registerFontFile(const QString &relativePath)
 {
     static QMutex mutex;

@@ -8,6 +8,9 @@
 // shipped file is missing or unusable.
 QString resolveLabelFont(const QString &family, bool bold);
 
+// True for a shipped family that has a bold file of its own.
+bool hasBoldFontFile(const QString &family);
+
 // Registers the font file at applicationDirPath() + relativePath once per process
 // and returns its first family; empty when the file cannot be read or used.
 // Safe to call from several threads.

@@ -12,6 +12,10 @@ QFont labelFont(const QrStyleRecord &style)
     const QString family = resolveLabelFont(style.labelFontFamily, style.labelBold == 1);
     if (!family.isEmpty())
         font.setFamily(family);
+    // A bold file may register under the same family name as its regular file (the
+    // CJK collections do), so the weight is what picks the bold face among them.
+    if (style.labelBold == 1 && hasBoldFontFile(style.labelFontFamily))
+        font.setWeight(QFont::Bold);
     if (style.labelPointSize > 0)
         font.setPointSize(style.labelPointSize);
     font.setLetterSpacing(QFont::AbsoluteSpacing, style.labelLetterSpacing);

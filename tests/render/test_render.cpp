@@ -89,6 +89,7 @@ private slots:
     void shapesDecode();
     void labelLookAlikes_data();
     void labelLookAlikes();
+    void boldCaption();
     void chineseCaption();
     void fontRegistry();
 
@@ -383,6 +384,28 @@ void TestRender::labelLookAlikes()
     QVERIFY(style.render(dir.filePath(QStringLiteral("label.png"))));
     QCOMPARE(QImage(dir.filePath(QStringLiteral("label.png"))), QImage(dir.filePath(QStringLiteral("expected.png"))));
     QCOMPARE(labelFont(style).weight(), int(QFont::Normal));
+}
+
+// A family with a bold file draws visibly bolder; a single-file family keeps its weight.
+void TestRender::boldCaption()
+{
+    QrStyleRecord regular = batchStyle(QStringLiteral("粗体标签"), QStringLiteral("bold"));
+    regular.labelFontFamily = QStringLiteral("SourceHanSerifCN");
+    QrStyleRecord bold = regular;
+    bold.labelBold = 1;
+    QCOMPARE(labelFont(bold).weight(), int(QFont::Bold));
+    QVERIFY(regular.render(dir.filePath(QStringLiteral("regular.png"))));
+    QVERIFY(bold.render(dir.filePath(QStringLiteral("bold.png"))));
+    const auto inkIn = [](const QImage &image) {
+        int ink = 0;
+        for (int y = 500; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                ink += qGray(image.pixel(x, y)) < 128 && qAlpha(image.pixel(x, y)) > 128;
+        return ink;
+    };
+    QVERIFY(inkIn(QImage(dir.filePath(QStringLiteral("bold.png")))) > inkIn(QImage(dir.filePath(QStringLiteral("regular.png")))) * 11 / 10);
+    bold.labelFontFamily = QStringLiteral("ZCOOL-Kuaile");
+    QCOMPARE(labelFont(bold).weight(), int(QFont::Normal));
 }
 
 // Missing glyphs all draw as the same box, so swapped characters would look alike.
