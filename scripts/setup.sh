@@ -10,7 +10,7 @@ sanitize=${GLYPHORA_SANITIZE:-OFF}
 packages=(cmake ninja-build g++ pkg-config
           qtbase5-dev qt5-image-formats-plugins libqt5svg5
           libqrencode-dev libgif-dev libopencv-dev libopencv-contrib-dev
-          fonts-noto-cjk)
+          fonts-noto-cjk python3)
 
 as_root() {
   if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
