@@ -110,6 +110,21 @@ QList<QStringList> readCsv(const QString &path)
     return rows;
 }
 
+bool saveBlank(const QString &path)
+{
+    QImage blank(120, 120, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    return blank.save(path);
+}
+
+// Fills the page's two path fields and returns its start button.
+QPushButton *fillPage(JieMa &page, const QString &pictures, const QString &save)
+{
+    page.findChild<QLineEdit *>(QStringLiteral("jiemaPathEdit"))->setText(pictures);
+    page.findChild<QLineEdit *>(QStringLiteral("savePathEdit"))->setText(save);
+    return page.findChild<QPushButton *>(QStringLiteral("jieMaBtn"));
+}
+
 int processThreadCount()
 {
     const QByteArray status = fileBytes(QStringLiteral("/proc/self/status"));
@@ -275,9 +290,7 @@ void TestBatchDecode::decodesPictureFiles()
     } else if (writtenAs == "garbage") {
         QVERIFY(writeBytes(path, QByteArray("\x89PNG not really", 15)));
     } else if (writtenAs == "blank") {
-        QImage blank(200, 200, QImage::Format_RGB32);
-        blank.fill(Qt::white);
-        QVERIFY(blank.save(path));
+        QVERIFY(saveBlank(path));
     } else if (writtenAs == "gif") {
         QVERIFY(saveGif(codeImage(text.toUtf8()), path));
     } else if (writtenAs != "missing") {
@@ -361,9 +374,7 @@ void TestBatchDecode::reportSequence()
         QVERIFY(codeImage(QByteArray("text ") + QByteArray::number(i)).save(pictures.filePath(names.constLast())));
     }
     QVERIFY(codeImage("scanned").save(pictures.filePath(QStringLiteral("SCAN.PNG")), "png"));
-    QImage blank(120, 120, QImage::Format_RGB32);
-    blank.fill(Qt::white);
-    QVERIFY(blank.save(pictures.filePath(QStringLiteral("blank.jpg"))));
+    QVERIFY(saveBlank(pictures.filePath(QStringLiteral("blank.jpg"))));
     QVERIFY(writeBytes(pictures.filePath(QStringLiteral("notes.txt")), "not a picture"));
     QVERIFY(codeImage("no dot").save(pictures.filePath(QStringLiteral("png")), "png"));
     const QStringList order = listedPictures(pictures.path(), names + QStringList{"SCAN.PNG", "blank.jpg"});
@@ -513,10 +524,8 @@ void TestBatchDecode::errorLogKeptOrDeleted()
     QFETCH(bool, withError);
     QTemporaryDir pictures;
     QTemporaryDir save;
-    QImage picture = codeImage("fine");
-    if (withError)
-        picture.fill(Qt::white);
-    QVERIFY(picture.save(pictures.filePath(QStringLiteral("p.png"))));
+    const QString picture = pictures.filePath(QStringLiteral("p.png"));
+    QVERIFY(withError ? saveBlank(picture) : codeImage("fine").save(picture));
     const QString log = save.filePath(QStringLiteral("error_log.txt"));
     QVERIFY(writeBytes(log, "earlier line\n"));
     const Run run = runWorker(pictures.path(), save.path());
@@ -650,12 +659,11 @@ void TestBatchDecode::pageValidation()
     QTemporaryDir tmp;
     QVERIFY(writeBytes(tmp.filePath(QStringLiteral("file")), "x"));
     JieMa page;
-    page.findChild<QLineEdit *>(QStringLiteral("jiemaPathEdit"))->setText(pictures.isEmpty() ? pictures : tmp.filePath(pictures));
-    page.findChild<QLineEdit *>(QStringLiteral("savePathEdit"))->setText(save.isEmpty() ? save : tmp.filePath(save));
+    auto *button = fillPage(page, pictures.isEmpty() ? pictures : tmp.filePath(pictures), save.isEmpty() ? save : tmp.filePath(save));
     MessageBoxCatcher catcher;
-    page.findChild<QPushButton *>(QStringLiteral("jieMaBtn"))->click();
+    button->click();
     QCOMPARE(catcher.texts, QStringList{message});
-    QVERIFY(page.findChild<QPushButton *>(QStringLiteral("jieMaBtn"))->isEnabled());
+    QVERIFY(button->isEnabled());
 }
 
 void TestBatchDecode::pageRun()
@@ -666,9 +674,7 @@ void TestBatchDecode::pageRun()
     QVERIFY(codeImage("two").save(pictures.filePath(QStringLiteral("2.png"))));
     const QString save = tmp.filePath(QStringLiteral("new/deeper"));
     JieMa page;
-    page.findChild<QLineEdit *>(QStringLiteral("jiemaPathEdit"))->setText(pictures.path());
-    page.findChild<QLineEdit *>(QStringLiteral("savePathEdit"))->setText(save);
-    auto *button = page.findChild<QPushButton *>(QStringLiteral("jieMaBtn"));
+    auto *button = fillPage(page, pictures.path(), save);
     const QList<QLabel *> labels{page.findChild<QLabel *>(QStringLiteral("resultLabel")),
                                  page.findChild<QLabel *>(QStringLiteral("runtimeLabel")),
                                  page.findChild<QLabel *>(QStringLiteral("progressLabel"))};
@@ -699,15 +705,11 @@ void TestBatchDecode::pageWorkerWarning()
 {
     QTemporaryDir pictures;
     QTemporaryDir save;
-    QImage blank(100, 100, QImage::Format_RGB32);
-    blank.fill(Qt::white);
-    QVERIFY(blank.save(pictures.filePath(QStringLiteral("blank.png"))));
+    QVERIFY(saveBlank(pictures.filePath(QStringLiteral("blank.png"))));
     QVERIFY(QFile::link(QStringLiteral("/dev/full"), save.filePath(QStringLiteral("error_log.txt"))));
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("Cannot call seek on a sequential device")));
     JieMa page;
-    page.findChild<QLineEdit *>(QStringLiteral("jiemaPathEdit"))->setText(pictures.path());
-    page.findChild<QLineEdit *>(QStringLiteral("savePathEdit"))->setText(save.path());
-    auto *button = page.findChild<QPushButton *>(QStringLiteral("jieMaBtn"));
+    auto *button = fillPage(page, pictures.path(), save.path());
     MessageBoxCatcher catcher;
     button->click();
     QTRY_COMPARE_WITH_TIMEOUT(catcher.texts, QStringList{writeFailed}, 20000);
@@ -745,9 +747,7 @@ void TestBatchDecode::pageClosedDuringRun()
     for (int i = 1; i < 60; ++i)
         QVERIFY(QFile::copy(first, pictures.filePath(QStringLiteral("%1.png").arg(i))));
     auto *page = new JieMa;
-    page->findChild<QLineEdit *>(QStringLiteral("jiemaPathEdit"))->setText(pictures.path());
-    page->findChild<QLineEdit *>(QStringLiteral("savePathEdit"))->setText(save.path());
-    page->findChild<QPushButton *>(QStringLiteral("jieMaBtn"))->click();
+    fillPage(*page, pictures.path(), save.path())->click();
     auto *bar = page->findChild<QProgressBar *>(QStringLiteral("progressBar"));
     QTRY_VERIFY_WITH_TIMEOUT(bar->value() >= 1, 20000);
     delete page;
