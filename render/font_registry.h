@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// The family to give QFont for a caption family name: a family shipped in the
+// assets folder is registered from its regular or bold file; any other name is
+// returned as it is and left to the platform's font matching. Empty when the
+// shipped file is missing or unusable.
+QString resolveLabelFont(const QString &family, bool bold);
+
+// Registers the font file at applicationDirPath() + relativePath once per process
+// and returns its first family; empty when the file cannot be read or used.
+// Safe to call from several threads.
+QString registerFontFile(const QString &relativePath);

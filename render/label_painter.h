@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QFont>
+#include <QImage>
+
+class QPainter;
+struct QrStyleRecord;
+
+// The caption font: the registered family (or the name as given), point size and
+// absolute letter spacing. Bold comes only from choosing the bold font file.
+QFont labelFont(const QrStyleRecord &style);
+
+// Places the scaled code on the output canvas and draws the caption above, below
+// or across it.
+void drawLabel(QPainter &painter, const QImage &code, const QrStyleRecord &style);

@@ -1,0 +1,170 @@
+#include "render/module_painter.h"
+
+#include "render/qr_style_record.h"
+
+#include <QPainter>
+#include <QPolygonF>
+
+#include <initializer_list>
+
+namespace {
+
+// Transparent image of the given side; empty when the side is not positive.
+QImage blankStamp(int side)
+{
+    if (side <= 0)
+        return QImage();
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+void beginStamp(QPainter &painter, QImage &image)
+{
+    painter.begin(&image);
+    painter.setPen(Qt::NoPen);
+    painter.setRenderHint(QPainter::Antialiasing);
+}
+
+// Rings and centres of finder and alignment patterns.
+void drawEyeLayer(QPainter &painter, int eyeShape, const QRectF &rect, const QColor &color)
+{
+    painter.setBrush(color);
+    if (eyeShape == 0)
+        painter.drawRect(rect);
+    else if (eyeShape == 2)
+        painter.drawRoundedRect(rect, 20, 20, Qt::RelativeSize);
+    else
+        painter.drawEllipse(rect);
+}
+
+QImage makeModuleMark(const QrStyleRecord &style, double side, const QColor &color)
+{
+    QImage image = blankStamp(style.moduleSize);
+    if (image.isNull())
+        return image;
+    QPainter painter;
+    beginStamp(painter, image);
+    painter.setBrush(color);
+    const double offset = (style.moduleSize - side) * 0.5;
+    const QRectF rect(offset, offset, side, side);
+    if (style.moduleShape != 0)
+        painter.drawEllipse(rect);
+    else
+        painter.drawRect(rect);
+    painter.end();
+    return image;
+}
+
+constexpr int quarter = 90 * 16;
+
+} // namespace
+
+QImage makeEyePixmap(const QrStyleRecord &style)
+{
+    QImage image = blankStamp(450);
+    QPainter painter;
+    beginStamp(painter, image);
+    QColor backdrop(Qt::white);
+    backdrop.setAlphaF(qBound(0.0, style.eyeBackdropAlpha, 1.0));
+    const int m = style.moduleSize;
+    drawEyeLayer(painter, style.eyeShape, QRectF(0, 0, 450, 450), backdrop);
+    drawEyeLayer(painter, style.eyeShape, QRectF(m, m, 350, 350), style.eyeOuterColor);
+    drawEyeLayer(painter, style.eyeShape, QRectF(100, 100, 250, 250), Qt::white);
+    drawEyeLayer(painter, style.eyeShape, QRectF(150, 150, 150, 150), style.eyeInnerColor);
+    painter.end();
+    return image;
+}
+
+QImage makeAlignmentPixmap(const QrStyleRecord &style)
+{
+    QImage image = blankStamp(250);
+    QPainter painter;
+    beginStamp(painter, image);
+    const int m = style.moduleSize;
+    drawEyeLayer(painter, style.eyeShape, QRectF(0, 0, 250, 250), style.eyeOuterColor);
+    drawEyeLayer(painter, style.eyeShape, QRectF(m, m, 150, 150), Qt::white);
+    drawEyeLayer(painter, style.eyeShape, QRectF(100, 100, m, m), style.eyeInnerColor);
+    painter.end();
+    return image;
+}
+
+QImage makeDarkModulePixmap(const QrStyleRecord &style)
+{
+    // The connected style draws shaped stamps instead.
+    if (style.moduleShape == 2)
+        return blankStamp(style.moduleSize);
+    return makeModuleMark(style, style.darkModuleSize, style.darkModuleColor);
+}
+
+QImage makeLightModulePixmap(const QrStyleRecord &style)
+{
+    return makeModuleMark(style, style.lightModuleSize, style.lightModuleColor);
+}
+
+QImage makeShapedModulePixmap(const QrStyleRecord &style, const QString &shape)
+{
+    QImage image = blankStamp(style.moduleSize);
+    if (image.isNull())
+        return image;
+    QPainter painter;
+    beginStamp(painter, image);
+    painter.setBrush(style.darkModuleColor);
+    const QRectF disc(0, 0, 50, 50);
+    // Each rounded shape is a pie of the inscribed circle plus the square's remainder.
+    auto pieAndRect = [&](int start, int span, const QRectF &rect) {
+        painter.drawPie(disc, start, span);
+        painter.drawRect(rect);
+    };
+    auto pieAndPolygon = [&](int start, std::initializer_list<QPointF> corners) {
+        painter.drawPie(disc, start, quarter);
+        painter.drawConvexPolygon(QPolygonF(QVector<QPointF>(corners)));
+    };
+    if (shape == QLatin1String("Round"))
+        painter.drawEllipse(disc);
+    else if (shape == QLatin1String("Square"))
+        painter.drawRect(disc);
+    else if (shape == QLatin1String("RoundTop"))
+        pieAndRect(0, 2 * quarter, QRectF(0, 25, 50, 25));
+    else if (shape == QLatin1String("RoundRight"))
+        pieAndRect(3 * quarter, 2 * quarter, QRectF(0, 0, 25, 50));
+    else if (shape == QLatin1String("RoundBottom"))
+        pieAndRect(2 * quarter, 2 * quarter, QRectF(0, 0, 50, 25));
+    else if (shape == QLatin1String("RoundLeft"))
+        pieAndRect(quarter, 2 * quarter, QRectF(25, 0, 25, 50));
+    else if (shape == QLatin1String("RoundLeftTop"))
+        pieAndPolygon(quarter, {{0, 25}, {0, 50}, {50, 50}, {50, 0}, {25, 0}});
+    else if (shape == QLatin1String("RoundLeftBottom"))
+        pieAndPolygon(2 * quarter, {{25, 50}, {50, 50}, {50, 0}, {0, 0}, {0, 25}});
+    else if (shape == QLatin1String("RoundRightTop"))
+        pieAndPolygon(0, {{25, 0}, {0, 0}, {0, 50}, {50, 50}, {50, 25}});
+    else if (shape == QLatin1String("RoundRightBottom"))
+        pieAndPolygon(3 * quarter, {{50, 25}, {50, 0}, {0, 0}, {0, 50}, {25, 50}});
+    painter.end();
+    return image;
+}
+
+QString connectedShapeName(bool above, bool right, bool below, bool left)
+{
+    const int mask = (above ? 1 : 0) | (right ? 2 : 0) | (below ? 4 : 0) | (left ? 8 : 0);
+    switch (mask) {
+    case 0: return QStringLiteral("Round");
+    case 4: return QStringLiteral("RoundTop");
+    case 8: return QStringLiteral("RoundRight");
+    case 1: return QStringLiteral("RoundBottom");
+    case 2: return QStringLiteral("RoundLeft");
+    case 2 | 4: return QStringLiteral("RoundLeftTop");
+    case 1 | 2: return QStringLiteral("RoundLeftBottom");
+    case 8 | 4: return QStringLiteral("RoundRightTop");
+    case 1 | 8: return QStringLiteral("RoundRightBottom");
+    default: return QStringLiteral("Square");
+    }
+}
+
+QStringList connectedShapeNames()
+{
+    return {QStringLiteral("Round"), QStringLiteral("RoundTop"), QStringLiteral("RoundRight"),
+            QStringLiteral("RoundBottom"), QStringLiteral("RoundLeft"), QStringLiteral("RoundLeftTop"),
+            QStringLiteral("RoundLeftBottom"), QStringLiteral("RoundRightTop"),
+            QStringLiteral("RoundRightBottom"), QStringLiteral("Square")};
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+struct QrStyleRecord;
+
+// Ready-made stamps that the renderer copies to each module position. Each is
+// painted once per render on a transparent background. The eye, alignment and
+// shaped stamps use a fixed 50-pixel module grid.
+QImage makeEyePixmap(const QrStyleRecord &style);
+QImage makeAlignmentPixmap(const QrStyleRecord &style);
+QImage makeDarkModulePixmap(const QrStyleRecord &style);
+QImage makeLightModulePixmap(const QrStyleRecord &style);
+
+// A dark module of the connected style; an unknown shape name gives an empty stamp.
+QImage makeShapedModulePixmap(const QrStyleRecord &style, const QString &shape);
+
+// The connected-style shape of a dark module from its four dark neighbours:
+// the rounded side or corner faces away from them.
+QString connectedShapeName(bool above, bool right, bool below, bool left);
+
+// Every shape connectedShapeName can return, in the order the stamps are built.
+QStringList connectedShapeNames();

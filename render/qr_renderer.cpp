@@ -1,0 +1,204 @@
+#include "render/qr_renderer.h"
+
+#include "render/label_painter.h"
+#include "render/module_painter.h"
+#include "render/qr_style_record.h"
+
+#include <QHash>
+#include <QPainter>
+
+#include <array>
+#include <initializer_list>
+
+namespace {
+
+// Alignment centre coordinates of versions 2 to 40, as the QR standard lists them.
+const std::array<std::initializer_list<int>, 39> alignmentTable = {{
+    {6, 18}, {6, 22}, {6, 26}, {6, 30}, {6, 34},
+    {6, 22, 38}, {6, 24, 42}, {6, 26, 46}, {6, 28, 50}, {6, 30, 54}, {6, 32, 58}, {6, 34, 62},
+    {6, 26, 46, 66}, {6, 26, 48, 70}, {6, 26, 50, 74}, {6, 30, 54, 78}, {6, 30, 56, 82},
+    {6, 30, 58, 86}, {6, 34, 62, 90},
+    {6, 28, 50, 72, 94}, {6, 26, 50, 74, 98}, {6, 30, 54, 78, 102}, {6, 28, 54, 80, 106},
+    {6, 32, 58, 84, 110}, {6, 30, 58, 86, 114}, {6, 34, 62, 90, 118},
+    {6, 26, 50, 74, 98, 122}, {6, 30, 54, 78, 102, 126}, {6, 26, 52, 78, 104, 130},
+    {6, 30, 56, 82, 108, 134}, {6, 34, 60, 86, 112, 138}, {6, 30, 58, 86, 114, 142},
+    {6, 34, 62, 90, 118, 146},
+    {6, 30, 54, 78, 102, 126, 150}, {6, 24, 50, 76, 102, 128, 154}, {6, 28, 54, 80, 106, 132, 158},
+    {6, 32, 58, 84, 110, 136, 162}, {6, 26, 54, 82, 110, 138, 166}, {6, 30, 58, 86, 114, 142, 170},
+}};
+
+bool isDark(const QRcode &symbol, int column, int row)
+{
+    if (column < 0 || row < 0 || column >= symbol.width || row >= symbol.width)
+        return false;
+    return symbol.data[row * symbol.width + column] & 1;
+}
+
+// One flag per module: part of an alignment pattern.
+QVector<bool> alignmentMask(const QVector<QPoint> &centres, int width)
+{
+    QVector<bool> mask(width * width, false);
+    for (const QPoint &centre : centres) {
+        for (int row = centre.y() - 2; row <= centre.y() + 2; ++row) {
+            for (int column = centre.x() - 2; column <= centre.x() + 2; ++column)
+                mask[row * width + column] = true;
+        }
+    }
+    return mask;
+}
+
+QImage plainSquare(int side, Qt::GlobalColor color)
+{
+    if (side <= 0)
+        return QImage();
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(color);
+    return image;
+}
+
+// 0 top-left, 1 top-right, 2 bottom-left.
+int finderZone(int column, int row, int width)
+{
+    if (column <= 6 && row <= 6)
+        return 0;
+    if (row <= 6 && column >= width - 7)
+        return 1;
+    if (column <= 6 && row >= width - 7)
+        return 2;
+    return -1;
+}
+
+} // namespace
+
+QrSymbol encodeSymbol(const QrStyleRecord &style)
+{
+    // Checked here because libqrencode takes enums and these ints may hold anything.
+    if (style.version < 0 || style.version > 40)
+        return nullptr;
+    if (style.errorCorrectionLevel < QR_ECLEVEL_L || style.errorCorrectionLevel > QR_ECLEVEL_H)
+        return nullptr;
+    if (style.encodeMode != QR_MODE_8 && style.encodeMode != QR_MODE_KANJI)
+        return nullptr;
+    const QByteArray bytes = style.content.toUtf8();
+    return QrSymbol(QRcode_encodeString(bytes.constData(), style.version,
+                                        static_cast<QRecLevel>(style.errorCorrectionLevel),
+                                        static_cast<QRencodeMode>(style.encodeMode),
+                                        style.caseSensitive ? 1 : 0));
+}
+
+QVector<QPoint> alignmentCentres(int width)
+{
+    const int index = (width - 21) / 4 - 1;
+    if (index < 0 || index >= int(alignmentTable.size()))
+        return {};
+    const std::initializer_list<int> &row = alignmentTable[index];
+    const int last = *(row.end() - 1);
+    QVector<QPoint> centres;
+    for (const int y : row) {
+        for (const int x : row) {
+            const bool onFinder = (x == 6 && y == 6) || (x == 6 && y == last) || (x == last && y == 6);
+            if (!onFinder)
+                centres.append(QPoint(x, y));
+        }
+    }
+    return centres;
+}
+
+bool inFinderZone(int column, int row, int width)
+{
+    return finderZone(column, row, width) >= 0;
+}
+
+bool inPlainZone(int column, int row, int width)
+{
+    return column == 6 || row == 6 || (column <= 7 && row <= 7) || (row == 7 && column >= width - 7)
+        || (column == 7 && row >= width - 7);
+}
+
+QString connectedShapeAt(const QRcode &symbol, int column, int row)
+{
+    return connectedShapeName(isDark(symbol, column, row - 1), isDark(symbol, column + 1, row),
+                              isDark(symbol, column, row + 1), isDark(symbol, column - 1, row));
+}
+
+QImage drawCodeCanvas(const QrStyleRecord &style, const QRcode &symbol)
+{
+    const int m = style.moduleSize;
+    const int width = symbol.width;
+    const int side = width * m + 100;
+    if (side <= 0)
+        return QImage();
+    QImage canvas(side, side, QImage::Format_ARGB32_Premultiplied);
+    if (canvas.isNull())
+        return canvas;
+    canvas.fill(Qt::transparent);
+
+    const QImage eye = makeEyePixmap(style);
+    const QImage alignment = makeAlignmentPixmap(style);
+    const QImage darkMark = makeDarkModulePixmap(style);
+    const QImage lightMark = makeLightModulePixmap(style);
+    const QImage plainLight = plainSquare(m, Qt::white);
+    const QImage plainDark = plainSquare(m, Qt::black);
+    const bool connected = style.moduleShape == 2;
+    QHash<QString, QImage> shaped;
+    if (connected) {
+        for (const QString &name : connectedShapeNames())
+            shaped.insert(name, makeShapedModulePixmap(style, name));
+    }
+
+    const QVector<QPoint> centres = alignmentCentres(width);
+    const QVector<bool> inAlignment = alignmentMask(centres, width);
+    bool eyeDrawn[3] = {false, false, false};
+
+    QPainter painter(&canvas);
+    painter.setPen(Qt::NoPen);
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (int row = 0; row < width; ++row) {
+        for (int column = 0; column < width; ++column) {
+            const QPoint at((column + 1) * m, (row + 1) * m);
+            const int zone = finderZone(column, row, width);
+            const bool aligned = inAlignment[row * width + column];
+            const bool plain = style.plainTimingModules && inPlainZone(column, row, width);
+            if (!isDark(symbol, column, row)) {
+                if (zone < 0 && !aligned)
+                    painter.drawImage(at, plain ? plainLight : lightMark);
+                continue;
+            }
+            if (zone >= 0) {
+                // The zone's first dark module is the finder's top-left corner; the
+                // eye starts one module further up and left to cover the separator.
+                if (!eyeDrawn[zone]) {
+                    painter.drawImage(QPoint(column * m, row * m), eye);
+                    eyeDrawn[zone] = true;
+                }
+                continue;
+            }
+            if (aligned) {
+                if (centres.contains(QPoint(column + 2, row + 2)))
+                    painter.drawImage(at, alignment);
+                continue;
+            }
+            if (plain)
+                painter.drawImage(at, plainDark);
+            else
+                painter.drawImage(at, connected ? shaped.value(connectedShapeAt(symbol, column, row)) : darkMark);
+        }
+    }
+    painter.end();
+    return canvas;
+}
+
+QImage drawOutputCanvas(const QrStyleRecord &style, const QImage &code)
+{
+    QImage canvas(style.imageSize, style.canvasHeight(), QImage::Format_ARGB32_Premultiplied);
+    if (canvas.isNull())
+        return canvas;
+    canvas.fill(style.canvasColor);
+    QPainter painter(&canvas);
+    if (style.labelText.isEmpty())
+        painter.drawImage(QPoint(style.margin, style.margin), code);
+    else
+        drawLabel(painter, code, style);
+    painter.end();
+    return canvas;
+}

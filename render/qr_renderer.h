@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QString>
+#include <QVector>
+
+#include <qrencode.h>
+
+#include <memory>
+
+struct QrStyleRecord;
+
+struct QrSymbolDeleter
+{
+    void operator()(QRcode *symbol) const { QRcode_free(symbol); }
+};
+using QrSymbol = std::unique_ptr<QRcode, QrSymbolDeleter>;
+
+// The record's content encoded with its version, level and mode; null when it
+// does not fit or a setting is out of range.
+QrSymbol encodeSymbol(const QrStyleRecord &style);
+
+// Alignment pattern centres (column, row) of a symbol of the given width in
+// modules, leaving out the three places taken by finder patterns.
+QVector<QPoint> alignmentCentres(int width);
+
+// Modules covered by one of the three finder eyes.
+bool inFinderZone(int column, int row, int width);
+
+// Timing row and column plus the bands beside the finders that can be drawn as
+// plain black and white squares.
+bool inPlainZone(int column, int row, int width);
+
+// Shape of the dark module at (column, row) in the connected style.
+QString connectedShapeAt(const QRcode &symbol, int column, int row);
+
+// The symbol at moduleSize pixels per module with a one-module transparent
+// border; null when the picture cannot be allocated.
+QImage drawCodeCanvas(const QrStyleRecord &style, const QRcode &symbol);
+
+// The output canvas: canvas colour, the scaled code and the caption.
+QImage drawOutputCanvas(const QrStyleRecord &style, const QImage &code);
