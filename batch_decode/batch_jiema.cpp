@@ -86,11 +86,13 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
     const auto report = [this](const char *type, const QString &message) {
         emit returnResult(QLatin1String(type), message);
     };
-    if (!QDir(jiemaPath).exists()) {
+    // An empty path names no folder: QDir would take the working folder and the
+    // files would go to "/<name>".
+    if (jiemaPath.isEmpty() || !QDir(jiemaPath).exists()) {
         report("warning", QStringLiteral("你选择的文件夹不存在"));
         return;
     }
-    if (!QDir(savePath).exists() && !QDir().mkpath(savePath)) {
+    if (savePath.isEmpty() || (!QDir(savePath).exists() && !QDir().mkpath(savePath))) {
         report("warning", QStringLiteral("保存文件夹不存在并且创建失败"));
         return;
     }

@@ -196,6 +196,8 @@ private slots:
     void pageCancelledChooser_data();
     void pageCancelledChooser();
     void pageClosedDuringRun();
+    void commandLine_data();
+    void commandLine();
 
 private:
     std::unique_ptr<cv::wechat_qrcode::WeChatQRCode> detector;
@@ -426,6 +428,8 @@ void TestBatchDecode::folderWarnings_data()
     QTest::addColumn<QString>("warning");
     QTest::newRow("no picture folder") << "missing" << "save" << "你选择的文件夹不存在";
     QTest::newRow("save folder under a file") << "." << "file/save" << "保存文件夹不存在并且创建失败";
+    QTest::newRow("empty picture path") << "" << "save" << "你选择的文件夹不存在";
+    QTest::newRow("empty save path") << "." << "" << "保存文件夹不存在并且创建失败";
 }
 
 void TestBatchDecode::folderWarnings()
@@ -435,7 +439,8 @@ void TestBatchDecode::folderWarnings()
     QFETCH(QString, warning);
     QTemporaryDir tmp;
     QVERIFY(writeBytes(tmp.filePath(QStringLiteral("file")), "x"));
-    const Run run = runWorker(tmp.filePath(pictures), tmp.filePath(save));
+    const auto path = [&tmp](const QString &name) { return name.isEmpty() ? name : tmp.filePath(name); };
+    const Run run = runWorker(path(pictures), path(save));
     QCOMPARE(run.reports, Reports({qMakePair(QStringLiteral("warning"), warning)}));
     QVERIFY(run.workerDeleted);
 }
@@ -756,6 +761,59 @@ void TestBatchDecode::pageClosedDuringRun()
     const int rows = fileBytes(save.filePath(csvFiles.constFirst())).count('\n') - 1;
     QVERIFY2(rows >= 1 && rows < 60, qPrintable(QString::number(rows)));
     QTest::qWait(50);
+}
+
+void TestBatchDecode::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // "<pictures>" and "<save>" stand for the test's folders
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out"); // a pattern for the whole standard output
+    QTest::addColumn<QString>("err"); // text that standard error contains
+    QTest::addColumn<QByteArray>("row"); // the CSV row written for the picture
+    const QString done = QStringLiteral("正在解码：<pictures>/a.png\n成功：1 个\n用时：[0-9.e+-]+ 秒\n"
+                                        "操作完成，请查看文件：\n\\d{4}(_\\d\\d){5}\\.csv\n");
+    const QByteArray digits("12345678901234567890");
+    QTest::newRow("decode") << QStringList{"decode", "<pictures>", "<save>"} << 0 << done << "" << "a.png," + digits;
+    QTest::newRow("excel") << QStringList{"decode", "<pictures>", "<save>", "--excel"} << 0 << done << ""
+                           << "a.png,\"" + digits + "\t\"";
+    QTest::newRow("no picture folder") << QStringList{"decode", "<save>/none", "<save>"} << 1 << ""
+                                       << "二维码图片文件夹不存在：" << QByteArray();
+    QTest::newRow("worker warning") << QStringList{"decode", "<pictures>", "<pictures>/a.png/save"} << 1 << ""
+                                    << "保存文件夹不存在并且创建失败" << QByteArray();
+    QTest::newRow("missing argument") << QStringList{"decode", "<pictures>"} << 2 << ""
+                                      << "命令 decode 需要 2 个参数：<图片文件夹> <保存文件夹>" << QByteArray();
+}
+
+void TestBatchDecode::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    QFETCH(QByteArray, row);
+    QTemporaryDir pictures;
+    QTemporaryDir save;
+    QVERIFY(codeImage("12345678901234567890").save(pictures.filePath(QStringLiteral("a.png"))));
+    arguments.replaceInStrings(QStringLiteral("<pictures>"), pictures.path());
+    arguments.replaceInStrings(QStringLiteral("<save>"), save.path());
+    QProcess process;
+    // The command must find its own way without a display.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        environment.remove(QLatin1String(name));
+    process.setProcessEnvironment(environment);
+    process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/glyphora-batch"), arguments);
+    QVERIFY(process.waitForFinished(60000));
+    const QString stdOut = QString::fromUtf8(process.readAllStandardOutput());
+    const QString stdErr = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitCode(), exitCode);
+    out.replace(QStringLiteral("<pictures>"), QRegularExpression::escape(pictures.path()));
+    QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(out)).match(stdOut).hasMatch(), qPrintable(stdOut));
+    QVERIFY2(stdErr.contains(err), qPrintable(stdErr));
+    const QStringList csvFiles = QDir(save.path()).entryList({QStringLiteral("*.csv")});
+    QCOMPARE(csvFiles.size(), row.isEmpty() ? 0 : 1);
+    if (!row.isEmpty())
+        QCOMPARE(fileBytes(save.filePath(csvFiles.constFirst())), utf8Bom + heading + row + '\n');
 }
 
 QTEST_MAIN(TestBatchDecode)
