@@ -5,7 +5,10 @@ bool CheckedFile::open(const QString &path, QIODevice::OpenMode mode, bool withB
     file.setFileName(path);
     if (!file.open(mode | QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text | QIODevice::Unbuffered))
         return false;
-    return !withBom || file.size() > 0 || write(QStringLiteral("\uFEFF"));
+    // A failed write here shows at the next write or at close.
+    if (withBom && file.size() == 0)
+        write(QStringLiteral("\uFEFF"));
+    return true;
 }
 
 bool CheckedFile::write(const QString &text)

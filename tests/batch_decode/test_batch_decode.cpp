@@ -584,38 +584,41 @@ void TestBatchDecode::runsInTheSameSecond()
 void TestBatchDecode::writeFailuresEndTheRun_data()
 {
     QTest::addColumn<bool>("fullErrorLog");
-    QTest::newRow("error log on a full disk") << true;
-    QTest::newRow("CSV beyond the file size limit") << false;
+    QTest::addColumn<int>("sizeLimit"); // bytes a file may grow to, -1 for no limit
+    QTest::addColumn<int>("pictureReports");
+    QTest::newRow("error log on a full disk") << true << -1 << 1;
+    QTest::newRow("CSV row beyond the file size limit") << false << 200 << 1;
+    QTest::newRow("nothing can be written") << false << 0 << 0;
 }
 
 void TestBatchDecode::writeFailuresEndTheRun()
 {
     QFETCH(bool, fullErrorLog);
+    QFETCH(int, sizeLimit);
+    QFETCH(int, pictureReports);
     QTemporaryDir pictures;
     QTemporaryDir save;
-    QImage picture = codeImage(QByteArray(300, 'w'));
+    const QString picture = pictures.filePath(QStringLiteral("p.png"));
+    QVERIFY(fullErrorLog ? saveBlank(picture) : codeImage(QByteArray(300, 'w')).save(picture));
     if (fullErrorLog) {
-        picture.fill(Qt::white);
         QVERIFY(QFile::link(QStringLiteral("/dev/full"), save.filePath(QStringLiteral("error_log.txt"))));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("Cannot call seek on a sequential device")));
     }
-    QVERIFY(picture.save(pictures.filePath(QStringLiteral("p.png"))));
 
     rlimit limit{};
     getrlimit(RLIMIT_FSIZE, &limit);
     const rlimit original = limit;
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    if (!fullErrorLog) {
-        limit.rlim_cur = 200;
+    if (sizeLimit >= 0) {
+        limit.rlim_cur = rlim_t(sizeLimit);
         setrlimit(RLIMIT_FSIZE, &limit);
     }
     const Run run = runWorker(pictures.path(), save.path());
     setrlimit(RLIMIT_FSIZE, &original);
     std::signal(SIGXFSZ, oldHandler);
 
-    QCOMPARE(run.reports.size(), 2);
-    QCOMPARE(run.reports.at(0).first, QStringLiteral("progress"));
-    QCOMPARE(run.reports.at(1), qMakePair(QStringLiteral("warning"), writeFailed));
+    QCOMPARE(run.reports.size(), pictureReports + 1);
+    QCOMPARE(run.reports.constLast(), qMakePair(QStringLiteral("warning"), writeFailed));
     QVERIFY(run.workerDeleted);
 }
 
