@@ -1,4 +1,5 @@
 #include "batch_create/batch_create.h"
+#include "batch_decode/batch_jiema.h"
 #include "cli/batch_run.h"
 #include "cli/command_line.h"
 
@@ -27,12 +28,29 @@ int runGenerate(const CommandLine &line)
     return runBatchWorker(new BatchCreate, csvPath, line.arguments.at(1), QStringLiteral("qrcustom"));
 }
 
+int runDecode(const CommandLine &line)
+{
+    const QString pictures = line.arguments.at(0);
+    if (!QFileInfo(pictures).isDir()) {
+        writeText(stderr, QStringLiteral("二维码图片文件夹不存在：%1\n").arg(pictures));
+        return 1;
+    }
+    const QString mode = line.flags.contains(QLatin1String("--excel")) ? QStringLiteral("excel") : QStringLiteral("default");
+    return runBatchWorker(new BatchJiema, pictures, line.arguments.at(1), mode);
+}
+
 const QVector<Command> commands = {
     {QStringLiteral("generate"),
      {QStringLiteral("<CSV文件>"), QStringLiteral("<保存文件夹>")},
      {},
      QStringLiteral("按 CSV 文件批量生成二维码图片：首行为标题，之后每行的第一列为名称，第二列为内容"),
      runGenerate},
+    {QStringLiteral("decode"),
+     {QStringLiteral("<图片文件夹>"), QStringLiteral("<保存文件夹>")},
+     {QStringLiteral("--excel")},
+     QStringLiteral("批量解码图片文件夹及其一级子文件夹中的二维码，每个文件夹写一个 CSV 文件；"
+                    "--excel 使表格程序把长数字显示为文本"),
+     runDecode},
 };
 
 }

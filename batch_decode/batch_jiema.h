@@ -1,0 +1,31 @@
+#pragma once
+
+#include "batch_decode/detector_models.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+// Decodes every picture of a folder and of its immediate sub-folders into one CSV
+// file per folder and an error log. Serves one run and then deletes itself.
+class BatchJiema : public QObject
+{
+    Q_OBJECT
+
+public:
+    // modelFolders: where to look for the detector's model files, first match wins.
+    explicit BatchJiema(const QStringList &modelFolders = detectorModelFolders());
+
+signals:
+    void returnResult(QString type, QString message);
+
+public slots:
+    // csv_parse "excel" writes main-folder contents so that spreadsheets keep
+    // long digit strings as text; any other value writes plain CSV.
+    void batchStart(QString jiema_path, QString save_path, QString csv_parse);
+
+private:
+    void run(const QString &jiemaPath, const QString &savePath, bool excel);
+
+    QStringList modelFolders;
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QStringList>
+
+#include <memory>
+
+namespace cv {
+namespace wechat_qrcode {
+class WeChatQRCode;
+}
+}
+
+// Folders that may hold the detector's four model files, in the order they are
+// tried: the working folder, beside the program, the installed data folder.
+QStringList detectorModelFolders();
+
+// Paths of the four model files (detector description and weights, then
+// super-resolution description and weights) in the first folder that holds all
+// of them; empty when no folder does.
+QStringList findDetectorModels(const QStringList &folders);
+
+// A detector using the four model files, or its built-in mode without models for
+// an empty list; null when the model files cannot be loaded.
+std::unique_ptr<cv::wechat_qrcode::WeChatQRCode> buildDetector(const QStringList &modelPaths);
