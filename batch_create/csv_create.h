@@ -1,17 +1,53 @@
 #pragma once
 
+#include "app/report_view.h"
+
+#include <QPointer>
+#include <QString>
 #include <QWidget>
 
 class QFrame;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QThread;
 
-// The batch generation page.
+// The batch generation page: a CSV file and a save folder in, one worker run at a
+// time, its reports shown below the form.
 class CsvCreate : public QWidget
 {
     Q_OBJECT
 
 public:
     explicit CsvCreate(QWidget *parent = nullptr);
+    // Stops a running batch after its current row and waits for it.
+    ~CsvCreate() override;
+
+signals:
+    void new_create_started(QString csv_path, QString save_path, QString style_type);
+
+public slots:
+    void on_selectFileBtn_clicked();
+    void on_selectPathBtn_clicked();
+    void on_csvCreateBtn_clicked();
+    void slot_create_thread_started();
+    void slot_create_thread_viewer(QString type, QString message);
 
 private:
+    void buildForm();
+
     QFrame *headerFrame;
+    QFrame *contentFrame;
+    QLineEdit *csvPathEdit;
+    QLineEdit *savePathEdit;
+    QGridLayout *gridLayout;
+    QPushButton *csvCreateBtn;
+    QLabel *resultLabel;
+    QLabel *runtimeLabel;
+    QLabel *progressLabel;
+    QProgressBar *progressBar;
+    ReportView reportView;
+    QPointer<QThread> runThread;
 };

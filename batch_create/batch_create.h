@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+// The batch generation worker: one captioned QR code picture per data row of a
+// CSV file, and an error log of the rows that gave none. Created without parent
+// for one run; deletes itself when the run ends.
+class BatchCreate : public QObject
+{
+    Q_OBJECT
+
+signals:
+    void returnResult(QString type, QString message);
+
+public slots:
+    // jiema_path is the CSV file. Sends every report of the run, then deletes itself.
+    void batchStart(QString jiema_path, QString save_path, QString style_type);
+};

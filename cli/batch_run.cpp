@@ -1,0 +1,48 @@
+#include "cli/batch_run.h"
+
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+volatile std::sig_atomic_t interruptRequested = 0;
+
+void onInterrupt(int)
+{
+    interruptRequested = 1;
+    // A second Ctrl+C ends the program at once.
+    std::signal(SIGINT, SIG_DFL);
+}
+
+}
+
+int runOnWorkerThread(QObject *worker, const std::function<void()> &start, const ReportPrinter &printer)
+{
+    QThread thread;
+    worker->moveToThread(&thread);
+    QObject::connect(worker, &QObject::destroyed, &thread, &QThread::quit, Qt::DirectConnection);
+    QEventLoop loop;
+    // Queued after every report, so all of them are printed before the loop ends.
+    QObject::connect(&thread, &QThread::finished, &loop, &QEventLoop::quit);
+    // Only a flag may be set in a signal handler; the thread is told from here.
+    QTimer interruptWatch;
+    QObject::connect(&interruptWatch, &QTimer::timeout, [&thread] {
+        if (interruptRequested)
+            thread.requestInterruption();
+    });
+    interruptWatch.start(50);
+    std::signal(SIGINT, onInterrupt);
+    QMetaObject::invokeMethod(worker, start, Qt::QueuedConnection);
+    thread.start();
+    loop.exec();
+    thread.wait();
+    std::signal(SIGINT, SIG_DFL);
+    if (!interruptRequested)
+        return printer.exitCode();
+    fputs("已中断：已生成的文件保留在保存文件夹中\n", stderr);
+    return interruptedExitCode;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "cli/report_printer.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+// Exit code of a run stopped by Ctrl+C (128 + SIGINT, as shells report it).
+constexpr int interruptedExitCode = 130;
+
+// Moves the parentless worker onto a thread of its own, calls start there and
+// waits until the worker has deleted itself. Ctrl+C asks the worker to stop after
+// its current item. Returns the printer's exit code, or interruptedExitCode.
+int runOnWorkerThread(QObject *worker, const std::function<void()> &start, const ReportPrinter &printer);
+
+// Runs one batch worker (batchStart(QString, QString, QString) and
+// returnResult(QString, QString), deleting itself when done) and prints its
+// reports on the console.
+template <class Worker>
+int runBatchWorker(Worker *worker, const QString &input, const QString &save, const QString &mode)
+{
+    ReportPrinter printer;
+    QObject::connect(worker, &Worker::returnResult, &printer, &ReportPrinter::print);
+    return runOnWorkerThread(worker, [=] { worker->batchStart(input, save, mode); }, printer);
+}

@@ -1,0 +1,67 @@
+#include "cli/command_line.h"
+
+namespace {
+
+CommandLine usageError(const QString &error)
+{
+    CommandLine line;
+    line.error = error;
+    return line;
+}
+
+}
+
+CommandLine parseCommandLine(const QStringList &words, const QVector<Command> &commands)
+{
+    CommandLine line;
+    if (words.contains(QLatin1String("-h")) || words.contains(QLatin1String("--help"))) {
+        line.action = CommandLine::Help;
+        return line;
+    }
+    if (words.contains(QLatin1String("-v")) || words.contains(QLatin1String("--version"))) {
+        line.action = CommandLine::Version;
+        return line;
+    }
+    if (words.isEmpty())
+        return usageError(QStringLiteral("缺少命令"));
+    for (const Command &command : commands) {
+        if (command.name == words.first())
+            line.command = &command;
+    }
+    if (!line.command)
+        return usageError(QStringLiteral("未知命令：%1").arg(words.first()));
+    for (int i = 1; i < words.size(); ++i) {
+        const QString &word = words.at(i);
+        if (!word.startsWith(QLatin1String("--")))
+            line.arguments << word;
+        else if (line.command->flags.contains(word))
+            line.flags << word;
+        else
+            return usageError(QStringLiteral("未知选项：%1").arg(word));
+    }
+    if (line.arguments.size() != line.command->arguments.size()) {
+        return usageError(QStringLiteral("命令 %1 需要 %2 个参数：%3")
+                              .arg(line.command->name)
+                              .arg(line.command->arguments.size())
+                              .arg(line.command->arguments.join(QLatin1Char(' '))));
+    }
+    line.action = CommandLine::Run;
+    return line;
+}
+
+QString usageText(const QVector<Command> &commands)
+{
+    QString text = QStringLiteral("用法：glyphora-batch <命令> <参数>...\n\n命令：\n");
+    for (const Command &command : commands) {
+        QStringList words{command.name};
+        words << command.arguments;
+        for (const QString &flag : command.flags)
+            words << QLatin1Char('[') + flag + QLatin1Char(']');
+        text += QStringLiteral("  %1\n      %2\n").arg(words.join(QLatin1Char(' ')), command.summary);
+    }
+    text += QStringLiteral("\n选项：\n"
+                           "  -h, --help       显示本帮助\n"
+                           "  -v, --version    显示版本号\n\n"
+                           "结束时返回 0 表示成功，1 表示批处理出错，2 表示用法错误，130 表示被 Ctrl+C 中断\n（当前条目完成后停止，已生成的文件保留）。\n");
+    return text;
+}
