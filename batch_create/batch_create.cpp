@@ -37,7 +37,7 @@ bool isBlankLine(const QStringList &row)
 }
 
 // The batch look is set in full, so that it does not follow the record's defaults.
-bool renderRow(const RowPlan &plan)
+bool renderRow(const RowPlan &plan, const BatchComposition &composition)
 {
     QrStyleRecord record;
     record.errorCorrectionLevel = 1;
@@ -70,13 +70,14 @@ bool renderRow(const RowPlan &plan)
     record.labelBold = 0;
     record.labelFontFamily = QStringLiteral("黑体");
     record.plainTimingModules = false;
+    composition.applyTo(record);
     return record.render(plan.path);
 }
 
 // Everything about a row that does not need drawing is settled here, in row order,
 // so that rows drawn in parallel give exactly the files of a run that draws one
 // row after another.
-QVector<RowPlan> planRows(const CsvTable &table, const QString &savePath, bool known)
+QVector<RowPlan> planRows(const CsvTable &table, const QString &savePath, bool known, const QString &suffix)
 {
     QVector<RowPlan> plans;
     QSet<QString> seenPaths;
@@ -93,7 +94,7 @@ QVector<RowPlan> planRows(const CsvTable &table, const QString &savePath, bool k
             plan.content.truncate(zero);
         // Without content the renderer would encode the product site instead.
         if (known && !plan.content.isEmpty()) {
-            plan.path = safeOutputPath(savePath, plan.name, QStringLiteral("png"));
+            plan.path = safeOutputPath(savePath, plan.name, suffix);
             if (!plan.path.isEmpty()) {
                 plan.sameAsEarlier = seenPaths.contains(plan.path);
                 seenPaths.insert(plan.path);
@@ -104,6 +105,11 @@ QVector<RowPlan> planRows(const CsvTable &table, const QString &savePath, bool k
     return plans;
 }
 
+}
+
+void BatchCreate::setComposition(const BatchComposition &composition)
+{
+    this->composition = composition;
 }
 
 void BatchCreate::batchStart(QString jiema_path, QString save_path, QString style_type)
@@ -135,7 +141,8 @@ void BatchCreate::batchStart(QString jiema_path, QString save_path, QString styl
         return;
     }
 
-    const QVector<RowPlan> plans = planRows(table, save_path, style_type == QLatin1String("qrcustom"));
+    const QVector<RowPlan> plans = planRows(table, save_path, style_type == QLatin1String("qrcustom"),
+                                             composition.outputSuffix());
     const int total = plans.size();
     QThreadPool pool;
     // Rows ahead of the one being reported, enough to keep every pool thread busy.
@@ -152,14 +159,14 @@ void BatchCreate::batchStart(QString jiema_path, QString save_path, QString styl
             break;
         for (; !thread->isInterruptionRequested() && started < total && started < done + lookAhead; ++started) {
             if (!plans.at(started).path.isEmpty() && !plans.at(started).sameAsEarlier)
-                drawn[started] = QtConcurrent::run(&pool, renderRow, plans.at(started));
+                drawn[started] = QtConcurrent::run(&pool, renderRow, plans.at(started), composition);
         }
         const RowPlan &plan = plans.at(done);
         emit returnResult(QStringLiteral("progress"), QStringLiteral("正在生成：%1").arg(plan.fields.first()));
         // A picture already written in this run is never replaced by a later row.
         bool drawnNow = false;
         if (plan.sameAsEarlier)
-            drawnNow = !writtenPaths.contains(plan.path) && renderRow(plan);
+            drawnNow = !writtenPaths.contains(plan.path) && renderRow(plan, composition);
         else if (!plan.path.isEmpty())
             drawnNow = drawn.at(done).result();
         if (drawnNow) {

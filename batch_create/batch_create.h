@@ -1,5 +1,7 @@
 #pragma once
 
+#include "batch_create/batch_composition.h"
+
 #include <QObject>
 #include <QString>
 
@@ -10,10 +12,18 @@ class BatchCreate : public QObject
 {
     Q_OBJECT
 
+public:
+    // Logo and background for every code of the run; set before the run starts.
+    // Without them the codes are the preset's PNG pictures.
+    void setComposition(const BatchComposition &composition);
+
 signals:
     void returnResult(QString type, QString message);
 
 public slots:
     // jiema_path is the CSV file. Sends every report of the run, then deletes itself.
     void batchStart(QString jiema_path, QString save_path, QString style_type);
+
+private:
+    BatchComposition composition;
 };

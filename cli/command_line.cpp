@@ -9,6 +9,15 @@ CommandLine usageError(const QString &error)
     return line;
 }
 
+bool takesValue(const Command &command, const QString &name)
+{
+    for (const QString &option : command.options) {
+        if (option.section(QLatin1Char(' '), 0, 0) == name)
+            return true;
+    }
+    return false;
+}
+
 }
 
 CommandLine parseCommandLine(const QStringList &words, const QVector<Command> &commands)
@@ -32,12 +41,20 @@ CommandLine parseCommandLine(const QStringList &words, const QVector<Command> &c
         return usageError(QStringLiteral("未知命令：%1").arg(words.first()));
     for (int i = 1; i < words.size(); ++i) {
         const QString &word = words.at(i);
+        // Values are given as "--logo a.png" or "--logo=a.png".
+        const QString name = word.section(QLatin1Char('='), 0, 0);
         if (!word.startsWith(QLatin1String("--")))
             line.arguments << word;
         else if (line.command->flags.contains(word))
             line.flags << word;
-        else
+        else if (!takesValue(*line.command, name))
             return usageError(QStringLiteral("未知选项：%1").arg(word));
+        else if (word.contains(QLatin1Char('=')))
+            line.options.insert(name, word.section(QLatin1Char('='), 1));
+        else if (i + 1 < words.size())
+            line.options.insert(name, words.at(++i));
+        else
+            return usageError(QStringLiteral("选项 %1 缺少值").arg(word));
     }
     if (line.arguments.size() != line.command->arguments.size()) {
         return usageError(QStringLiteral("命令 %1 需要 %2 个参数：%3")
@@ -55,7 +72,7 @@ QString usageText(const QVector<Command> &commands)
     for (const Command &command : commands) {
         QStringList words{command.name};
         words << command.arguments;
-        for (const QString &flag : command.flags)
+        for (const QString &flag : command.flags + command.options)
             words << QLatin1Char('[') + flag + QLatin1Char(']');
         text += QStringLiteral("  %1\n      %2\n").arg(words.join(QLatin1Char(' ')), command.summary);
     }

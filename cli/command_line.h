@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -12,6 +13,7 @@ struct Command
     QString name;
     QStringList arguments; // shown in the usage text, one per required argument
     QStringList flags;     // optional switches such as "--excel"
+    QStringList options;   // optional switches with a value, as shown: "--logo <图片>"
     QString summary;
     int (*run)(const CommandLine &line);
 };
@@ -24,6 +26,7 @@ struct CommandLine
     const Command *command = nullptr;
     QStringList arguments;
     QStringList flags;
+    QMap<QString, QString> options; // by switch, "--logo"; the last one given counts
     QString error; // Chinese, for UsageError
 };
 

@@ -2,6 +2,7 @@
 #include "batch_decode/batch_jiema.h"
 #include "cli/batch_run.h"
 #include "cli/command_line.h"
+#include "cli/compose_options.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -25,7 +26,14 @@ int runGenerate(const CommandLine &line)
         writeText(stderr, QStringLiteral("无法读取CSV文件：%1\n").arg(csvPath));
         return 1;
     }
-    return runBatchWorker(new BatchCreate, csvPath, line.arguments.at(1), QStringLiteral("qrcustom"));
+    const ComposeOptions options = readComposeOptions(line.options);
+    if (options.exitCode != 0) {
+        writeText(stderr, QStringLiteral("错误：%1\n").arg(options.error));
+        return options.exitCode;
+    }
+    auto *worker = new BatchCreate;
+    worker->setComposition(options.composition);
+    return runBatchWorker(worker, csvPath, line.arguments.at(1), QStringLiteral("qrcustom"));
 }
 
 int runDecode(const CommandLine &line)
@@ -43,7 +51,13 @@ const QVector<Command> commands = {
     {QStringLiteral("generate"),
      {QStringLiteral("<CSV文件>"), QStringLiteral("<保存文件夹>")},
      {},
-     QStringLiteral("按 CSV 文件批量生成二维码图片：首行为标题，之后每行的第一列为名称，第二列为内容"),
+     {QStringLiteral("--logo <图片>"), QStringLiteral("--background <图片>"), QStringLiteral("--offset <X,Y>"),
+      QStringLiteral("--rotation <角度>")},
+     QStringLiteral("按 CSV 文件批量生成二维码图片：首行为标题，之后每行的第一列为名称，第二列为内容\n"
+                    "      --logo        在二维码中央放置 Logo 图片\n"
+                    "      --background  把二维码合成到背景图片上：.gif 背景生成动画 <名称>.gif，其他图片生成 <名称>.png\n"
+                    "      --offset      二维码在背景上的位置（背景像素），默认 0,0\n"
+                    "      --rotation    二维码绕自身中心顺时针旋转的角度，大于 0 时生效"),
      runGenerate},
     {QStringLiteral("decode"),
      {QStringLiteral("<图片文件夹>"), QStringLiteral("<保存文件夹>")},

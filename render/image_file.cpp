@@ -4,6 +4,18 @@
 #include <QImageWriter>
 #include <QSaveFile>
 
+QImage readImageFile(const QString &path)
+{
+    if (path.isEmpty())
+        return QImage();
+    QImage image;
+    for (const char *format : {static_cast<const char *>(nullptr), "PNG", "JPG"}) {
+        if (image.load(path, format))
+            return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    }
+    return QImage();
+}
+
 bool writeImageFile(const QImage &image, const QString &path)
 {
     if (image.isNull())

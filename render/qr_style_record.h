@@ -8,11 +8,13 @@ struct QrStyleRecord
 {
     QrStyleRecord();
 
-    // Draws the code and writes it to outputPath, in the format its suffix names.
-    // False when the content cannot be encoded, the margins leave no room for the
-    // code or the picture cannot be written; no partial file is left then. An
-    // empty content is replaced by the product site address first. Safe to call
-    // on several threads at once, each with its own record.
+    // Draws the code and writes it to outputPath, in the format its suffix names,
+    // or as an animated GIF on the frames of a "gif" background. A logo or
+    // background that cannot be read is left out. False when the content cannot
+    // be encoded, the margins leave no room for the code or the picture cannot be
+    // written; no partial file is left then. An empty content is replaced by the
+    // product site address first. Safe to call on several threads at once, each
+    // with its own record.
     bool render(const QString &outputPath);
 
     bool caseSensitive = true;

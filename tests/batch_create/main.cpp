@@ -10,5 +10,6 @@ int main(int argc, char **argv)
     failures += runBatchCreateTests(argc, argv);
     failures += runCsvCreateTests(argc, argv);
     failures += runCommandLineTests(argc, argv);
+    failures += runComposeOptionsTests(argc, argv);
     return failures;
 }

@@ -9,6 +9,7 @@ int runCsvReaderTests(int argc, char **argv);
 int runBatchCreateTests(int argc, char **argv);
 int runCsvCreateTests(int argc, char **argv);
 int runCommandLineTests(int argc, char **argv);
+int runComposeOptionsTests(int argc, char **argv);
 
 bool writeFile(const QString &path, const QByteArray &bytes);
 QByteArray readFile(const QString &path);
