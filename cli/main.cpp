@@ -62,6 +62,7 @@ const QVector<Command> commands = {
     {QStringLiteral("decode"),
      {QStringLiteral("<图片文件夹>"), QStringLiteral("<保存文件夹>")},
      {QStringLiteral("--excel")},
+     {},
      QStringLiteral("批量解码图片文件夹及其一级子文件夹中的二维码，每个文件夹写一个 CSV 文件；"
                     "--excel 使表格程序把长数字显示为文本"),
      runDecode},
