@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/test_support.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -11,12 +13,6 @@ int runCsvCreateTests(int argc, char **argv);
 int runCommandLineTests(int argc, char **argv);
 int runComposeOptionsTests(int argc, char **argv);
 
-bool writeFile(const QString &path, const QByteArray &bytes);
-QByteArray readFile(const QString &path);
-
-// The text of the QR code in a picture, read by an independent decoder; empty
-// when none is found.
-QString decodeQrCode(const QString &path);
 
 // Runs a generation worker on this thread and returns its reports as
 // "type|message", with the elapsed seconds of "runtime" replaced by "*".
