@@ -8,6 +8,8 @@ QThread *moveToWorkerThread(QObject *worker)
     auto *thread = new QThread;
     worker->moveToThread(thread);
     QObject::connect(worker, &QObject::destroyed, thread, &QThread::quit, Qt::DirectConnection);
+    // A worker whose run never began (the thread stopped at once) goes with its thread.
+    QObject::connect(thread, &QThread::finished, worker, &QObject::deleteLater);
     QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     return thread;
 }

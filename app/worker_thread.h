@@ -4,8 +4,8 @@ class QObject;
 class QThread;
 
 // Moves a parentless worker onto a new thread that quits once the worker has
-// deleted itself and then deletes itself. The caller connects its signals and
-// starts the thread.
+// deleted itself and then deletes itself (and the worker, if its run never
+// began). The caller connects its signals and starts the thread.
 QThread *moveToWorkerThread(QObject *worker);
 
 // Asks the worker on the thread to stop after its current item and waits until

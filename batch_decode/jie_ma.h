@@ -35,7 +35,6 @@ public slots:
     void slot_jiema_thread_viewer(QString type, QString message);
 
 private:
-    void buildHeader();
     void buildForm();
 
     QFrame *headerFrame;
