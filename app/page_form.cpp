@@ -63,6 +63,8 @@ ReportView addReportRows(QGridLayout *grid, const QString &buttonName)
     view.progressLabel->setObjectName(QStringLiteral("progressLabel"));
     view.progressBar->setObjectName(QStringLiteral("progressBar"));
     view.progressBar->reset();
+    // An empty bar says nothing before the first run.
+    view.progressBar->hide();
     grid->addWidget(view.startButton, 2, 0, 1, 3, Qt::AlignCenter);
     grid->addWidget(view.resultLabel, 3, 0, 1, 3, Qt::AlignCenter);
     grid->addWidget(view.runtimeLabel, 4, 0, 1, 3, Qt::AlignCenter);

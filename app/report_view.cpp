@@ -13,6 +13,7 @@ void ReportView::clearForRun() const
     runtimeLabel->setText(QString());
     progressLabel->setText(QString());
     progressBar->reset();
+    progressBar->show();
 }
 
 void ReportView::show(const QString &type, const QString &message) const
