@@ -1,123 +1,191 @@
+#include "app/worker_thread.h"
 #include "batch_create/batch_create.h"
-#include "tests/batch_create/test_helpers.h"
+#include "batch_create/csv_create.h"
+#include "batch_create/csv_reader.h"
+#include "gif/gif_image.h"
+#include "tests/support/test_support.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTextCodec>
+#include <QApplication>
+#include <QGridLayout>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QtTest>
+
+Q_DECLARE_METATYPE(CsvTable)
+
+namespace {
+
+// Runs a worker on its own thread as the page does, and returns its reports as "type|message",
+// the elapsed time replaced by "*".
+QStringList runGeneration(const QString &csvPath, const QString &savePath, const QString &styleType)
+{
+    QStringList reports;
+    auto *worker = new BatchCreate;
+    QPointer<QThread> thread = moveToWorkerThread(worker);
+    QObject::connect(worker, &BatchCreate::returnResult, worker,
+                     [&reports](const QString &type, const QString &message) { reports << type + '|' + message; },
+                     Qt::DirectConnection);
+    QObject::connect(thread, &QThread::started, worker, [=] { worker->batchStart(csvPath, savePath, styleType); });
+    thread->start();
+    if (!QTest::qWaitFor([&thread] { return thread.isNull(); }, 60000))
+        return {QStringLiteral("thread still running")};
+    reports.replaceInStrings(QRegularExpression(QStringLiteral("^runtime\\|用时：[0-9.e+-]+ 秒$")), QStringLiteral("runtime|*"));
+    return reports;
+}
+
+// The reports of a run that reaches the rows of these first fields.
+QStringList reportsOf(const QStringList &names, int ok, int failed)
+{
+    QStringList reports;
+    for (int i = 0; i < names.size(); ++i)
+        reports << "progress|正在生成：" + names.at(i) << QStringLiteral("count|%1/%2").arg(i + 1).arg(names.size());
+    const QString summary = failed ? QStringLiteral("成功：%1 个， 错误：%2 个，请在保存路径查看错误日志").arg(ok).arg(failed)
+                                   : QStringLiteral("成功：%1 个").arg(ok);
+    return reports << "success|" + summary << QStringLiteral("runtime|*")
+                   << QStringLiteral("progress|<div style='color:green'>操作完成</div>");
+}
+
+QStringList pictureNames(const QString &folder)
+{
+    return QDir(folder).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
+}
+
+const QRgb green = qRgb(0, 200, 0);
+
+// A widget of the page's form by its grid row: the path fields sit in column 1.
+template <class W> W *cell(QWidget *page, int row)
+{
+    auto *grid = qobject_cast<QGridLayout *>(page->findChild<QFrame *>(QStringLiteral("CsvCreateFrame"))->layout());
+    return qobject_cast<W *>(grid->itemAtPosition(row, row < 2 ? 1 : 0)->widget());
+}
+
+void fill(QWidget *page, const QString &csvPath, const QString &savePath)
+{
+    cell<QLineEdit>(page, 0)->setText(csvPath);
+    cell<QLineEdit>(page, 1)->setText(savePath);
+}
+
+}
 
 class TestBatchCreate : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void readCsv_data();
+    void readCsv();
     void run_data();
     void run();
-    void linkOutOfTheFolderIsRefused();
-    void parallelRunKeepsRowOrder();
     void cacheFolderFailureIsANotice();
+    void pageChecks_data();
+    void pageChecks();
+    void pageRun();
+    void closingThePageDuringARun();
+    void initTestCase();
+    void commandLine_data();
+    void commandLine();
+
+private:
+    QTemporaryDir pictures;
 };
 
-namespace {
-
-const QString errorSummary = QStringLiteral("成功：%1 个， 错误：%2 个，请在保存路径查看错误日志");
-
-QStringList rows(std::initializer_list<QString> firstFields)
+void TestBatchCreate::readCsv_data()
 {
-    QStringList reports;
-    int done = 0;
-    for (const QString &field : firstFields)
-        reports << rowReports(field, ++done, int(firstFields.size()));
-    return reports;
+    QTest::addColumn<QByteArray>("bytes"); // null: the path is a folder
+    QTest::addColumn<CsvTable>("table");
+    QTest::newRow("empty") << QByteArray("") << CsvTable{{""}};
+    QTest::newRow("no final line break") << QByteArray("a,b") << CsvTable{{"a", "b"}};
+    QTest::newRow("crlf") << QByteArray("a,b\r\nc\r\n") << CsvTable{{"a", "b"}, {"c"}};
+    QTest::newRow("lone cr kept") << QByteArray("a\rb\n") << CsvTable{{"a\rb"}};
+    QTest::newRow("two final line breaks") << QByteArray("a,b\n\n") << CsvTable{{"a", "b"}, {""}};
+    QTest::newRow("quoted comma") << QByteArray("\"x,y\",z\n") << CsvTable{{"x,y", "z"}};
+    QTest::newRow("doubled quotes") << QByteArray("\"say \"\"hi\"\"\"\n") << CsvTable{{"say \"hi\""}};
+    QTest::newRow("quoted line break") << QByteArray("\"1\r\n2\",3\n") << CsvTable{{"1\n2", "3"}};
+    QTest::newRow("unclosed quote") << QByteArray("h\na,\"b\nc,d") << CsvTable{{"h"}};
+    QTest::newRow("trailing comma") << QByteArray("a,\n") << CsvTable{{"a", ""}};
+    const QString text = QStringLiteral("名称,内容\n");
+    const CsvTable table{{QStringLiteral("名称"), QStringLiteral("内容")}};
+    QTest::newRow("utf-8") << text.toUtf8() << table;
+    QTest::newRow("utf-8 with bom") << "\xEF\xBB\xBF" + text.toUtf8() << table;
+    QTest::newRow("gb18030") << QTextCodec::codecForName("GB18030")->fromUnicode(text) << table;
+    QTest::newRow("unreadable") << QByteArray() << CsvTable{{""}};
 }
 
+void TestBatchCreate::readCsv()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(CsvTable, table);
+    QTemporaryDir tmp;
+    const QString path = bytes.isNull() ? tmp.path() : tmp.filePath(QStringLiteral("data.csv"));
+    QVERIFY(bytes.isNull() || writeFile(path, bytes));
+    QCOMPARE(readCsvFile(path, QString()), table);
 }
 
 void TestBatchCreate::run_data()
 {
-    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<QByteArray>("csv"); // "<tmp>" stands for the test's folder
     QTest::addColumn<QString>("styleType");
     QTest::addColumn<QStringList>("reports");
-    QTest::addColumn<QStringList>("pictures"); // "file=content"
-    QTest::addColumn<QString>("log");          // empty: no log file is left
-    QTest::addColumn<QStringList>("existing"); // "file=content" or "folder/" already in the save folder
+    QTest::addColumn<QStringList>("pictures"); // "file=content", sorted
+    QTest::addColumn<QString>("log");          // empty: no log is left
+    QTest::addColumn<QStringList>("existing"); // "file=content" or "folder/" in the save folder beforehand
 
-    const QString qrcustom = QStringLiteral("qrcustom");
-    const QString tooLong(3000, QLatin1Char('x'));
-    const QString longName(100, QChar(0x540D));
-
+    const QString qr = QStringLiteral("qrcustom");
+    const QString tooLong(3000, 'x');
     const QStringList none;
-    QTest::newRow("header only")
-        << QByteArray("名称,内容\n") << qrcustom << endReports("成功：0 个") << none << "" << none;
-    QTest::newRow("empty file") << QByteArray() << qrcustom << endReports("成功：0 个") << none << "" << none;
-    QTest::newRow("unclosed quote")
-        << QByteArray("\"a,b\nc,d\n") << qrcustom << QStringList{"warning|请选择正确csv文件"} << none << "" << none;
-    QTest::newRow("two rows")
-        << QByteArray("name,content\na,hello\nb,world\n") << qrcustom << rows({"a", "b"}) + endReports("成功：2 个")
-        << QStringList{"a.png=hello", "b.png=world"} << "" << none;
-    QTest::newRow("empty name takes the row index")
-        << QByteArray("h,c\na,x\n,y\n") << qrcustom << rows({"a", ""}) + endReports("成功：2 个")
-        << QStringList{"2.png=y", "a.png=x"} << "" << none;
-    QTest::newRow("chinese name and content")
-        << QStringLiteral("名称,内容\n中文名,中文内容\n").toUtf8() << qrcustom
-        << rows({"中文名"}) + endReports("成功：1 个") << QStringList{"中文名.png=中文内容"} << "" << none;
-    QTest::newRow("gb18030 file")
-        << QTextCodec::codecForName("GB18030")->fromUnicode(QStringLiteral("名称,内容\n中文,内容一\n")) << qrcustom
-        << rows({"中文"}) + endReports("成功：1 个") << QStringList{"中文.png=内容一"} << "" << none;
-    QTest::newRow("content too long, extra fields logged")
-        << ("h\na,one\nlong," + tooLong + ",extra\nc,two,ignored\n").toUtf8() << qrcustom
-        << rows({"a", "long", "c"}) + endReports(errorSummary.arg(2).arg(1))
-        << QStringList{"a.png=one", "c.png=two"} << "long," + tooLong + ",extra\n" << none;
-    QTest::newRow("name too long for the file system")
-        << ("h\n" + longName + ",x\nb,y\n").toUtf8() << qrcustom
-        << rows({longName, "b"}) + endReports(errorSummary.arg(1).arg(1)) << QStringList{"b.png=y"}
-        << longName + ",x\n" << none;
-    QTest::newRow("picture that cannot be written")
-        << QByteArray("h\nfolder,x\nb,y\n") << qrcustom
-        << rows({"folder", "b"}) + endReports(errorSummary.arg(1).arg(1)) << QStringList{"b.png=y"} << "folder,x\n"
-        << QStringList{"folder.png/"};
-    QTest::newRow("missing or empty content fails")
-        << QByteArray("h\na,\nb\nc,ok\nd,\0x\n", 17) << qrcustom
-        << rows({"a", "b", "c", "d"}) + endReports(errorSummary.arg(1).arg(3)) << QStringList{"c.png=ok"}
-        << QString::fromLatin1("a,\nb\nd,\0x\n", 10) << none;
-    QTest::newRow("content cut at zero")
-        << QByteArray("h\na,abc\0def\n", 12) << qrcustom << rows({"a"}) + endReports("成功：1 个")
-        << QStringList{"a.png=abc"} << "" << none;
-    QTest::newRow("blank lines skipped")
-        << QByteArray("h\na,1\n\nb,2\n\n") << qrcustom << rows({"a", "b"}) + endReports("成功：2 个")
-        << QStringList{"a.png=1", "b.png=2"} << "" << none;
-    QTest::newRow("unsafe names")
-        << QByteArray("h\n../up,x\na/b,x\na\\b,x\n.,x\n..,x\nok,x\n") << qrcustom
-        << rows({"../up", "a/b", "a\\b", ".", "..", "ok"}) + endReports(errorSummary.arg(1).arg(5))
-        << QStringList{"ok.png=x"} << "../up,x\na/b,x\na\\b,x\n.,x\n..,x\n" << none;
-    QTest::newRow("same name twice keeps the first")
-        << QByteArray("h\na,first\na,second\n4,third\n,fourth\n") << qrcustom
-        << rows({"a", "a", "4", ""}) + endReports(errorSummary.arg(2).arg(2))
-        << QStringList{"4.png=third", "a.png=first"} << "a,second\n,fourth\n" << none;
-    QTest::newRow("a name whose first row failed is free")
-        << ("h\na,\na," + tooLong + "\na,third\na,fourth\n").toUtf8() << qrcustom
-        << rows({"a", "a", "a", "a"}) + endReports(errorSummary.arg(1).arg(3)) << QStringList{"a.png=third"}
-        << "a,\na," + tooLong + "\na,fourth\n" << none;
-    QTest::newRow("log quotes only where needed")
-        << QStringLiteral("h\n\"a,b\",\n\"say \"\"hi\"\"\"\n\"x\ny\"\n名称,\nplain,\n").toUtf8() << qrcustom
-        << rows({"a,b", "say \"hi\"", "x\ny", "名称", "plain"}) + endReports(errorSummary.arg(0).arg(5)) << none
-        << QStringLiteral("\"a,b\",\n\"say \"\"hi\"\"\"\n\"x\ny\"\n名称,\nplain,\n") << none;
-    QTest::newRow("unknown style type fails every row")
-        << QByteArray("h\na,1\nb,2\n") << "plain" << rows({"a", "b"}) + endReports(errorSummary.arg(0).arg(2))
-        << none << "a,1\nb,2\n" << none;
-    QTest::newRow("empty style type is the styled code")
-        << QByteArray("h\na,1\n") << "" << rows({"a"}) + endReports("成功：1 个") << QStringList{"a.png=1"} << ""
-        << none;
-    QTest::newRow("earlier log extended")
-        << QByteArray("h\nnew,\n") << qrcustom << rows({"new"}) + endReports(errorSummary.arg(0).arg(1)) << none
-        << "old,line\nnew,\n" << QStringList{"error_log.txt=old,line\n"};
-    QTest::newRow("earlier log deleted by a clean run")
-        << QByteArray("h\na,1\n") << qrcustom << rows({"a"}) + endReports("成功：1 个") << QStringList{"a.png=1"} << ""
-        << QStringList{"error_log.txt=old\n"};
-    QTest::newRow("earlier picture replaced")
-        << QByteArray("h\na,new\n") << qrcustom << rows({"a"}) + endReports("成功：1 个") << QStringList{"a.png=new"}
-        << "" << QStringList{"a.png=left by an earlier run"};
+    QTest::newRow("header only") << QByteArray("名称,内容\n") << qr << reportsOf({}, 0, 0) << none << "" << none;
+    QTest::newRow("empty file") << QByteArray() << qr << reportsOf({}, 0, 0) << none << "" << none;
+    QTest::newRow("unclosed quote") << QByteArray("\"a,b\nc,d\n") << qr << QStringList{"warning|请选择正确csv文件"}
+                                    << none << "" << none;
+    QTest::newRow("two rows") << QByteArray("name,content\na,hello\nb,world\n") << qr << reportsOf({"a", "b"}, 2, 0)
+                              << QStringList{"a.png=hello", "b.png=world"} << "" << none;
+    QTest::newRow("empty name") << QByteArray("h\na,x\n,y\n") << qr << reportsOf({"a", ""}, 2, 0)
+                                << QStringList{"2.png=y", "a.png=x"} << "" << none;
+    QTest::newRow("gb18030") << QTextCodec::codecForName("GB18030")->fromUnicode(QStringLiteral("名称\n中文,内容\n"))
+                             << qr << reportsOf({"中文"}, 1, 0) << QStringList{"中文.png=内容"} << "" << none;
+    QTest::newRow("too long, extra fields") << ("h\nlong," + tooLong + ",extra\nc,two,more\n").toUtf8() << qr
+                                            << reportsOf({"long", "c"}, 1, 1) << QStringList{"c.png=two"}
+                                            << "long," + tooLong + ",extra\n" << none;
+    QTest::newRow("unwritable picture") << QByteArray("h\nfolder,x\nb,y\n") << qr << reportsOf({"folder", "b"}, 1, 1)
+                                        << QStringList{"b.png=y"} << "folder,x\n" << QStringList{"folder.png/"};
+    QTest::newRow("no content, blank line") << QByteArray("h\na,\nb\n\nc,ok\n") << qr << reportsOf({"a", "b", "c"}, 1, 2)
+                                            << QStringList{"c.png=ok"} << "a,\nb\n" << none;
+    QTest::newRow("unsafe names") << QByteArray("h\n../x,1\n<tmp>/x,1\na/b,1\n.,1\n..,1\nok,1\n") << qr
+                                  << reportsOf({"../x", "<tmp>/x", "a/b", ".", "..", "ok"}, 1, 5)
+                                  << QStringList{"ok.png=1"} << "../x,1\n<tmp>/x,1\na/b,1\n.,1\n..,1\n" << none;
+    QTest::newRow("same name twice") << QByteArray("h\na,first\na,second\n") << qr << reportsOf({"a", "a"}, 1, 1)
+                                     << QStringList{"a.png=first"} << "a,second\n" << none;
+    QTest::newRow("log quoting") << QByteArray("h\n\"a,b\",\n\"say \"\"hi\"\"\"\n\"x\ny\"\nplain,\n") << qr
+                                 << reportsOf({"a,b", "say \"hi\"", "x\ny", "plain"}, 0, 4) << none
+                                 << "\"a,b\",\n\"say \"\"hi\"\"\"\n\"x\ny\"\nplain,\n" << none;
+    QTest::newRow("unknown style") << QByteArray("h\na,1\n") << "plain" << reportsOf({"a"}, 0, 1) << none << "a,1\n"
+                                   << none;
+    QTest::newRow("log appended") << QByteArray("h\nnew,\n") << qr << reportsOf({"new"}, 0, 1) << none
+                                  << "old,line\nnew,\n" << QStringList{"error_log.txt=old,line\n"};
+    QTest::newRow("log deleted") << QByteArray("h\na,1\n") << qr << reportsOf({"a"}, 1, 0) << QStringList{"a.png=1"}
+                                 << "" << QStringList{"error_log.txt=old\n"};
+
+    // Rows are drawn in parallel; failures of both kinds are mixed in to check the report order.
+    QByteArray csv("h\n");
+    QStringList names, pictures;
+    QString log;
+    for (int i = 1; i <= 40; ++i) {
+        const QString name = QStringLiteral("row%1").arg(i);
+        const QString content = i % 3 == 0 ? QString() : i % 7 == 0 ? tooLong : "content " + name;
+        csv += (name + ',' + content + '\n').toUtf8();
+        names << name;
+        if (i % 3 == 0 || i % 7 == 0)
+            log += name + ',' + content + '\n';
+        else
+            pictures << name + ".png=" + content;
+    }
+    pictures.sort();
+    QTest::newRow("parallel") << csv << qr << reportsOf(names, pictures.size(), 40 - pictures.size()) << pictures << log
+                              << none;
 }
 
 void TestBatchCreate::run()
@@ -128,112 +196,204 @@ void TestBatchCreate::run()
     QFETCH(QStringList, pictures);
     QFETCH(QString, log);
     QFETCH(QStringList, existing);
-
     QTemporaryDir tmp;
     const QString csvPath = tmp.filePath(QStringLiteral("data.csv"));
     const QString save = tmp.filePath(QStringLiteral("out/codes"));
-    QVERIFY(writeFile(csvPath, csv));
+    QVERIFY(writeFile(csvPath, csv.replace("<tmp>", tmp.path().toUtf8())));
     for (const QString &entry : existing) {
-        const QString path = save + QLatin1Char('/') + entry.section(QLatin1Char('='), 0, 0);
+        const QString path = save + '/' + entry.section('=', 0, 0);
         QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-        QVERIFY(path.endsWith(QLatin1Char('/')) || writeFile(path, entry.section(QLatin1Char('='), 1).toUtf8()));
+        QVERIFY(path.endsWith('/') || writeFile(path, entry.section('=', 1).toUtf8()));
     }
 
-    QCOMPARE(runGeneration(csvPath, save, styleType), reports);
-
+    QCOMPARE(runGeneration(csvPath, save, styleType), reports.replaceInStrings(QStringLiteral("<tmp>"), tmp.path()));
     QStringList names;
     for (const QString &picture : pictures) {
-        const QString name = picture.section(QLatin1Char('='), 0, 0);
-        names << name;
-        QCOMPARE(decodeQrCode(save + QLatin1Char('/') + name), picture.section(QLatin1Char('='), 1));
+        names << picture.section('=', 0, 0);
+        QCOMPARE(decodeQrCode(save + '/' + names.last()), picture.section('=', 1));
     }
     QCOMPARE(pictureNames(save), names);
-    QVERIFY(pictureNames(tmp.path()).isEmpty());
-    QVERIFY(pictureNames(tmp.filePath(QStringLiteral("out"))).isEmpty());
+    QVERIFY(pictureNames(tmp.path()).isEmpty() && pictureNames(tmp.filePath(QStringLiteral("out"))).isEmpty());
     const QString logPath = save + QStringLiteral("/error_log.txt");
     QCOMPARE(QFile::exists(logPath), !log.isEmpty());
-    QCOMPARE(readFile(logPath), log.toUtf8());
-}
-
-void TestBatchCreate::linkOutOfTheFolderIsRefused()
-{
-    QTemporaryDir tmp;
-    const QString save = tmp.filePath(QStringLiteral("save"));
-    const QString outside = tmp.filePath(QStringLiteral("outside.png"));
-    const QString csvPath = tmp.filePath(QStringLiteral("data.csv"));
-    QVERIFY(QDir().mkpath(save));
-    QVERIFY(writeFile(outside, "not to be touched"));
-    QVERIFY(QFile::link(outside, save + QStringLiteral("/out.png")));
-    QVERIFY(QFile::link(tmp.filePath(QStringLiteral("nowhere/x.png")), save + QStringLiteral("/gone.png")));
-    QVERIFY(writeFile(save + QStringLiteral("/old.png"), "old"));
-    QVERIFY(QFile::link(save + QStringLiteral("/old.png"), save + QStringLiteral("/in.png")));
-    QVERIFY(writeFile(csvPath, "h\nout,1\ngone,2\nin,3\n"));
-
-    QCOMPARE(runGeneration(csvPath, save), rows({"out", "gone", "in"}) + endReports(errorSummary.arg(1).arg(2)));
-    QCOMPARE(readFile(outside), QByteArray("not to be touched"));
-    QVERIFY(!QDir(tmp.filePath(QStringLiteral("nowhere"))).exists());
-    QCOMPARE(decodeQrCode(save + QStringLiteral("/in.png")), QStringLiteral("3"));
-    QCOMPARE(readFile(save + QStringLiteral("/error_log.txt")), QByteArray("out,1\ngone,2\n"));
-}
-
-void TestBatchCreate::parallelRunKeepsRowOrder()
-{
-    QTemporaryDir tmp;
-    QByteArray csv("name,content\n");
-    QStringList expected;
-    QByteArray log;
-    QStringList names;
-    const int total = 40;
-    int failed = 0;
-    for (int i = 1; i <= total; ++i) {
-        const QByteArray name = "row" + QByteArray::number(i);
-        // Every third row fails without being drawn, every seventh in the encoder.
-        const QByteArray content = i % 3 == 0 ? QByteArray() : i % 7 == 0 ? QByteArray(3000, 'z') : "content " + name;
-        csv += name + ',' + content + '\n';
-        expected << rowReports(QString::fromLatin1(name), i, total);
-        if (i % 3 == 0 || i % 7 == 0) {
-            log += name + ',' + content + '\n';
-            ++failed;
-        } else {
-            names << QString::fromLatin1(name + ".png");
-        }
-    }
-    expected << endReports(errorSummary.arg(total - failed).arg(failed));
-    const QString csvPath = tmp.filePath(QStringLiteral("data.csv"));
-    QVERIFY(writeFile(csvPath, csv));
-
-    QCOMPARE(runGeneration(csvPath, tmp.path()), expected);
-    QCOMPARE(readFile(tmp.filePath(QStringLiteral("error_log.txt"))), log);
-    names.sort();
-    QCOMPARE(pictureNames(tmp.path()), names);
-    for (const QString &name : names)
-        QCOMPARE(decodeQrCode(tmp.filePath(name)), QStringLiteral("content ") + name.chopped(4));
+    QCOMPARE(readFile(logPath), log.replace(QStringLiteral("<tmp>"), tmp.path()).toUtf8());
 }
 
 void TestBatchCreate::cacheFolderFailureIsANotice()
 {
     QTemporaryDir tmp;
     const QString csvPath = tmp.filePath(QStringLiteral("data.csv"));
-    const QString save = tmp.filePath(QStringLiteral("save"));
     const QString gone = tmp.filePath(QStringLiteral("gone"));
-    QVERIFY(writeFile(csvPath, "h\na,1\n"));
-    QVERIFY(QDir().mkpath(gone));
+    QVERIFY(writeFile(csvPath, "h\na,1\n") && QDir().mkpath(gone));
     const QString original = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(gone));
-    QVERIFY(QDir(gone).removeRecursively());
-    const QStringList reports = runGeneration(csvPath, save);
+    QVERIFY(QDir::setCurrent(gone) && QDir(gone).removeRecursively());
+    const QStringList reports = runGeneration(csvPath, tmp.path(), QString());
     QDir::setCurrent(original);
 
-    QVERIFY(!reports.isEmpty());
-    QVERIFY(reports.first().startsWith(QStringLiteral("notice|缓存目录创建失败，不能生成二维码，请手动创建：")));
-    QCOMPARE(reports.mid(1), rows({"a"}) + endReports("成功：1 个"));
-    QCOMPARE(decodeQrCode(save + QStringLiteral("/a.png")), QStringLiteral("1"));
+    QVERIFY(reports.value(0).startsWith(QStringLiteral("notice|缓存目录创建失败，不能生成二维码，请手动创建：")));
+    QCOMPARE(reports.mid(1), reportsOf({"a"}, 1, 0));
+    QCOMPARE(decodeQrCode(tmp.filePath(QStringLiteral("a.png"))), QStringLiteral("1"));
 }
 
-int runBatchCreateTests(int argc, char **argv)
+void TestBatchCreate::pageChecks_data()
 {
-    TestBatchCreate tests;
-    return QTest::qExec(&tests, argc, argv);
+    QTest::addColumn<QString>("csv");
+    QTest::addColumn<QString>("save");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no csv") << "" << "" << "请选择csv文件";
+    QTest::newRow("no save folder") << "bad.csv" << "" << "请选择二维码保存位置";
+    QTest::newRow("save folder under a file") << "bad.csv" << "bad.csv/save" << "保存文件夹不存在并且创建失败";
+    QTest::newRow("worker warning") << "bad.csv" << "save" << "请选择正确csv文件";
 }
+
+void TestBatchCreate::pageChecks()
+{
+    QFETCH(QString, csv);
+    QFETCH(QString, save);
+    QFETCH(QString, message);
+    QTemporaryDir tmp;
+    QVERIFY(writeFile(tmp.filePath(QStringLiteral("bad.csv")), "\"never closed\n"));
+    CsvCreate page;
+    fill(&page, csv.isEmpty() ? csv : tmp.filePath(csv), save.isEmpty() ? save : tmp.filePath(save));
+    QStringList texts;
+    QTimer closer; // closes every message box as soon as it shows
+    connect(&closer, &QTimer::timeout, [&texts] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            texts << box->text();
+            box->accept();
+        }
+    });
+    closer.start(10);
+    cell<QPushButton>(&page, 2)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(texts, QStringList{message}, 30000);
+    QVERIFY(cell<QPushButton>(&page, 2)->isEnabled());
+}
+
+void TestBatchCreate::pageRun()
+{
+    QTemporaryDir tmp;
+    const QString save = tmp.filePath(QStringLiteral("new/codes"));
+    QVERIFY(writeFile(tmp.filePath(QStringLiteral("data.csv")), "name,content\na,hello\nb,world\n"));
+    CsvCreate page;
+    fill(&page, tmp.filePath(QStringLiteral("data.csv")), save);
+    cell<QPushButton>(&page, 2)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(cell<QLabel>(&page, 5)->text(), QStringLiteral("<div style='color:green'>操作完成</div>"),
+                              30000);
+    QVERIFY(cell<QPushButton>(&page, 2)->isEnabled());
+    QCOMPARE(cell<QLabel>(&page, 3)->text(), QStringLiteral("成功：2 个"));
+    QVERIFY(cell<QLabel>(&page, 4)->text().startsWith(QStringLiteral("用时：")));
+    QCOMPARE(decodeQrCode(save + QStringLiteral("/b.png")), QStringLiteral("world"));
+}
+
+void TestBatchCreate::closingThePageDuringARun()
+{
+    QTemporaryDir tmp;
+    QByteArray csv("h\n");
+    for (int i = 1; i <= 200; ++i)
+        csv += "row" + QByteArray::number(i) + ",content\n";
+    QVERIFY(writeFile(tmp.filePath(QStringLiteral("data.csv")), csv));
+    auto *page = new CsvCreate;
+    fill(page, tmp.filePath(QStringLiteral("data.csv")), tmp.path());
+    cell<QPushButton>(page, 2)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(cell<QProgressBar>(page, 6)->value() > 0, 30000);
+    delete page;
+    // The run stops with the page: nothing is drawn afterwards.
+    const int written = pictureNames(tmp.path()).size();
+    QTest::qWait(200);
+    QCOMPARE(pictureNames(tmp.path()).size(), written);
+}
+
+// glyphora-batch generate, run as a user would.
+void TestBatchCreate::initTestCase()
+{
+    const auto solid = [](QSize size, QRgb colour) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(colour);
+        return image;
+    };
+    QVERIFY(solid(QSize(40, 40), green).save(pictures.filePath(QStringLiteral("logo.png"))));
+    QVERIFY(solid(QSize(800, 700), qRgb(255, 250, 220)).save(pictures.filePath(QStringLiteral("paper.jpg"))));
+    GifImage gif(QSize(620, 640));
+    for (int i = 0; i < 3; ++i)
+        gif.addFrame(solid(QSize(620, 640), qRgb(255, 255 - 20 * i, 220)), QPoint(), 100);
+    QVERIFY(gif.save(pictures.filePath(QStringLiteral("waves.gif"))));
+}
+
+void TestBatchCreate::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // "<csv>", "<save>" and "<pictures>" stand for the test's paths
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out");     // a pattern for the whole standard output
+    QTest::addColumn<QString>("err");     // text that standard error contains
+    QTest::addColumn<QString>("picture"); // the one file written, empty for none
+
+    const QByteArray csv("名称,内容\n甲,hello\n");
+    const QString done = QStringLiteral("正在生成：甲\n成功：1 个\n用时：[0-9.e+-]+ 秒\n操作完成\n");
+    const QStringList generate{"generate", "<csv>", "<save>"};
+    const QStringList paper{"--background", "<pictures>/paper.jpg"};
+    QTest::newRow("help") << QStringList{"--help"} << csv << 0 << ".*generate <CSV文件> <保存文件夹>.*--version.*" << ""
+                          << "";
+    QTest::newRow("version") << QStringList{"generate", "--version"} << csv << 0 << "glyphora-batch " GLYPHORA_VERSION "\n"
+                             << "" << "";
+    QTest::newRow("usage error") << QStringList{"generate", "<csv>"} << csv << 2 << ""
+                                 << "命令 generate 需要 2 个参数：<CSV文件> <保存文件夹>" << "";
+    QTest::newRow("generate") << generate << csv << 0 << done << "" << "甲.png";
+    QTest::newRow("warning") << generate << QByteArray("\"open\n") << 1 << "" << "请选择正确csv文件\n" << "";
+    QTest::newRow("logo") << generate + QStringList{"--logo", "<pictures>/logo.png"} << csv << 0 << done << "" << "甲.png";
+    QTest::newRow("still background") << generate + paper + QStringList{"--offset", "150,60"} << csv << 0 << done << ""
+                                      << "甲.png";
+    QTest::newRow("gif background") << generate + QStringList{"--background", "<pictures>/waves.gif", "--offset", "60,20"}
+                                    << csv << 0 << done << "" << "甲.gif";
+    QTest::newRow("malformed offset") << generate + paper + QStringList{"--offset", "15"} << csv << 2 << ""
+                                      << "偏移应为两个整数" << "";
+    QTest::newRow("offset without background") << generate + QStringList{"--offset", "1,2"} << csv << 2 << ""
+                                               << "需要与 --background 一起使用" << "";
+}
+
+void TestBatchCreate::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, csv);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    QFETCH(QString, picture);
+    QTemporaryDir tmp;
+    const QString save = tmp.filePath(QStringLiteral("save"));
+    QVERIFY(writeFile(tmp.filePath(QStringLiteral("data.csv")), csv));
+    arguments.replaceInStrings(QStringLiteral("<csv>"), tmp.filePath(QStringLiteral("data.csv")));
+    arguments.replaceInStrings(QStringLiteral("<save>"), save);
+    arguments.replaceInStrings(QStringLiteral("<pictures>"), pictures.path());
+
+    QProcess process;
+    // The command must find its own way without a display.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        environment.remove(QLatin1String(name));
+    process.setProcessEnvironment(environment);
+    process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/glyphora-batch"), arguments);
+    QVERIFY(process.waitForFinished(60000));
+    const QString standardOut = QString::fromUtf8(process.readAllStandardOutput());
+    const QString standardErr = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), exitCode);
+    const QRegularExpression whole(QRegularExpression::anchoredPattern(out), QRegularExpression::DotMatchesEverythingOption);
+    QVERIFY2(whole.match(standardOut).hasMatch(), qPrintable(standardOut));
+    QVERIFY2(standardErr.contains(err), qPrintable(standardErr));
+    QCOMPARE(QDir(save).entryList(QDir::Files), picture.isEmpty() ? QStringList() : QStringList{picture});
+    if (picture.isEmpty())
+        return;
+    const QString path = save + '/' + picture;
+    QCOMPARE(decodeQrCode(path), QStringLiteral("hello"));
+    QCOMPARE(QImageReader(path).imageCount() > 1, picture.endsWith(QLatin1String(".gif")));
+    const int background = arguments.indexOf(QStringLiteral("--background")) + 1;
+    if (background > 0)
+        QCOMPARE(QImageReader(path).size(), QImageReader(arguments.at(background)).size());
+    if (QTest::currentDataTag() == QLatin1String("logo"))
+        QCOMPARE(QImage(path).pixel(250, 250), green);
+}
+
+QTEST_MAIN(TestBatchCreate)
 
 #include "test_batch_create.moc"
