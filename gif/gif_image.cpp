@@ -32,7 +32,8 @@ bool GifImage::save(const QString &fileName) const
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    return write(&file) && file.commit();
+    // commit() misses a failure of the last buffered write, so that is flushed first.
+    return write(&file) && file.flush() && file.commit();
 }
 
 bool GifImage::write(QIODevice *device) const
