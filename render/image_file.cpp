@@ -31,5 +31,6 @@ bool writeImageFile(const QImage &image, const QString &path)
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    // commit() misses a failure of the last buffered write, so that is flushed first.
+    return file.flush() && file.commit();
 }

@@ -8,9 +8,7 @@
 
 #include <gif_lib.h>
 
-#include <csignal>
 #include <memory>
-#include <sys/resource.h>
 
 namespace {
 
@@ -149,15 +147,7 @@ private slots:
             QVERIFY(!gif.write(std::make_unique<FailingDevice>(room).get()));
         QTemporaryDir target;
         QVERIFY(!gif.save(target.filePath(QStringLiteral("missing/out.gif"))));
-        // A full disk: no file may grow past 20 bytes.
-        rlimit normal;
-        getrlimit(RLIMIT_FSIZE, &normal);
-        const rlimit small{20, normal.rlim_max};
-        std::signal(SIGXFSZ, SIG_IGN);
-        setrlimit(RLIMIT_FSIZE, &small);
-        const bool saved = gif.save(target.filePath(QStringLiteral("out.gif")));
-        setrlimit(RLIMIT_FSIZE, &normal);
-        QVERIFY(!saved);
+        QVERIFY(!withFileSizeLimit(20, [&] { return gif.save(target.filePath(QStringLiteral("out.gif"))); }));
         QVERIFY(QDir(target.path()).isEmpty());
     }
 

@@ -130,12 +130,15 @@ void TestRender::badFiles_data()
     QTest::addColumn<QString>("background");
     QTest::addColumn<int>("version");
     QTest::addColumn<bool>("saved");
-    QTest::newRow("missing folder") << "no/such/a.png" << "" << "" << 0 << false;
-    QTest::newRow("folder in the way") << "taken.png" << "" << "" << 0 << false;
-    QTest::newRow("version 41") << "a.png" << "" << "" << 41 << false;
-    QTest::newRow("GIF, missing folder") << "no/such/a.gif" << "" << "bg.gif" << 0 << false;
-    QTest::newRow("missing logo") << "a.png" << "missing.png" << "" << 0 << true;
-    QTest::newRow("missing background") << "a.png" << "" << "missing.png" << 0 << true;
+    QTest::addColumn<qint64>("diskSpace");
+    QTest::newRow("missing folder") << "no/such/a.png" << "" << "" << 0 << false << 0ll;
+    QTest::newRow("folder in the way") << "taken.png" << "" << "" << 0 << false << 0ll;
+    QTest::newRow("full disk") << "a.png" << "" << "" << 0 << false << 100ll;
+    QTest::newRow("version 41") << "a.png" << "" << "" << 41 << false << 0ll;
+    QTest::newRow("GIF, missing folder") << "no/such/a.gif" << "" << "bg.gif" << 0 << false << 0ll;
+    QTest::newRow("GIF, full disk") << "a.gif" << "" << "bg.gif" << 0 << false << 100ll;
+    QTest::newRow("missing logo") << "a.png" << "missing.png" << "" << 0 << true << 0ll;
+    QTest::newRow("missing background") << "a.png" << "" << "missing.png" << 0 << true << 0ll;
 }
 
 void TestRender::badFiles()
@@ -145,6 +148,7 @@ void TestRender::badFiles()
     QFETCH(QString, background);
     QFETCH(int, version);
     QFETCH(bool, saved);
+    QFETCH(qint64, diskSpace);
     QDir files(dir.path(), QString(), QDir::Name, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     QVERIFY(files.mkpath(QStringLiteral("taken.png")));
     QVERIFY(writeBackground(dir.filePath(QStringLiteral("bg.gif")), 3, 0));
@@ -157,7 +161,8 @@ void TestRender::badFiles()
     style.logoFrame = 1;
     style.codeOffsetX = 30;
     const QStringList before = files.entryList();
-    QCOMPARE(style.render(dir.filePath(output)), saved);
+    const auto render = [&] { return style.render(dir.filePath(output)); };
+    QCOMPARE(diskSpace > 0 ? withFileSizeLimit(diskSpace, render) : render(), saved);
     if (saved)
         QCOMPARE(QImage(dir.filePath(output)), QImage(dir.filePath(QStringLiteral("plain.png"))));
     else

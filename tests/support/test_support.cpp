@@ -6,6 +6,9 @@
 
 #include <opencv2/wechat_qrcode.hpp>
 
+#include <csignal>
+#include <sys/resource.h>
+
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
@@ -33,4 +36,17 @@ QString decodeQrCode(const QString &path)
     cv::wechat_qrcode::WeChatQRCode detector;
     const std::vector<std::string> texts = detector.detectAndDecode(gray);
     return texts.size() == 1 ? QString::fromStdString(texts.front()) : QString();
+}
+
+bool withFileSizeLimit(qint64 bytes, const std::function<bool()> &call)
+{
+    rlimit normal;
+    getrlimit(RLIMIT_FSIZE, &normal);
+    const rlimit limited{rlim_t(bytes), normal.rlim_max};
+    // Writes past the limit then fail instead of ending the process.
+    std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limited);
+    const bool result = call();
+    setrlimit(RLIMIT_FSIZE, &normal);
+    return result;
 }
