@@ -1,6 +1,6 @@
-#include "app/file_utils.h"
+#include "common/file_utils.h"
 #include "app/main_widget.h"
-#include "app/product_site.h"
+#include "common/product_site.h"
 #include "app/resources.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "app/middle_widget_left_list.h"
 
-#include "app/file_utils.h"
-#include "app/product_site.h"
+#include "common/file_utils.h"
+#include "common/product_site.h"
 
 #include <QButtonGroup>
 #include <QLabel>

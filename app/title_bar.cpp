@@ -1,6 +1,6 @@
 #include "app/title_bar.h"
 
-#include "app/product_site.h"
+#include "common/product_site.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "batch_create/batch_create.h"
 
-#include "app/csv_field.h"
-#include "app/elapsed_text.h"
-#include "app/file_utils.h"
+#include "common/csv_field.h"
+#include "common/elapsed_text.h"
+#include "common/file_utils.h"
 #include "batch_create/csv_reader.h"
 #include "batch_create/safe_output_path.h"
 #include "render/qr_style_record.h"

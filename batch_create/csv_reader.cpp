@@ -1,6 +1,6 @@
 #include "batch_create/csv_reader.h"
 
-#include "app/text_codec.h"
+#include "common/text_codec.h"
 
 #include <QFile>
 #include <QTextCodec>

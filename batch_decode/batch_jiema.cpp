@@ -1,8 +1,8 @@
 #include "batch_decode/batch_jiema.h"
 
-#include "app/csv_field.h"
-#include "app/elapsed_text.h"
-#include "app/file_utils.h"
+#include "common/csv_field.h"
+#include "common/elapsed_text.h"
+#include "common/file_utils.h"
 #include "batch_decode/checked_file.h"
 #include "batch_decode/decode_pool.h"
 #include "batch_decode/qr_image_decoder.h"

@@ -1,6 +1,6 @@
 #include "batch_decode/qr_image_decoder.h"
 
-#include "app/text_codec.h"
+#include "common/text_codec.h"
 
 #include <QFile>
 #include <QImage>

@@ -1,6 +1,6 @@
 #include "render/qr_style_record.h"
 
-#include "app/product_site.h"
+#include "common/product_site.h"
 #include "render/background_composer.h"
 #include "render/image_file.h"
 #include "render/logo_painter.h"

@@ -11,7 +11,7 @@ packages=(cmake ninja-build g++ pkg-config
           qtbase5-dev qt5-image-formats-plugins libqt5svg5
           libqrencode-dev libgif-dev libopencv-dev libopencv-contrib-dev
           fonts-noto-cjk
-          gifsicle python3)  # the tests check written GIF and CSV files with them
+          gifsicle python3 libzbar-dev)  # the tests check written files with them
 
 as_root() {
   if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi

@@ -54,7 +54,8 @@ QStringList pictureNames(const QString &folder)
     return QDir(folder).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
 }
 
-const QRgb green = qRgb(0, 200, 0);
+// Light enough to read as light under a decoder's threshold, as a real logo should.
+const QRgb green = qRgb(160, 240, 160);
 
 // A widget of the page's form by its grid row: the path fields sit in column 1.
 template <class W> W *cell(QWidget *page, int row)

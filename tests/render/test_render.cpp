@@ -1,4 +1,4 @@
-#include "app/product_site.h"
+#include "common/product_site.h"
 #include "gif/gif_image.h"
 #include "render/font_registry.h"
 #include "render/label_painter.h"

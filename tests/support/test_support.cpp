@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QPainter>
 
-#include <opencv2/wechat_qrcode.hpp>
+#include <zbar.h>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -32,10 +32,19 @@ QString decodeQrCode(const QString &path)
     QPainter painter(&page);
     painter.drawImage(border, border, picture);
     painter.end();
-    const cv::Mat gray(page.height(), page.width(), CV_8UC1, page.bits(), size_t(page.bytesPerLine()));
-    cv::wechat_qrcode::WeChatQRCode detector;
-    const std::vector<std::string> texts = detector.detectAndDecode(gray);
-    return texts.size() == 1 ? QString::fromStdString(texts.front()) : QString();
+    // zbar wants the rows packed without padding.
+    QByteArray grey;
+    grey.reserve(page.width() * page.height());
+    for (int y = 0; y < page.height(); ++y)
+        grey.append(reinterpret_cast<const char *>(page.constScanLine(y)), page.width());
+    zbar::ImageScanner scanner;
+    scanner.set_config(zbar::ZBAR_NONE, zbar::ZBAR_CFG_ENABLE, 0);
+    scanner.set_config(zbar::ZBAR_QRCODE, zbar::ZBAR_CFG_ENABLE, 1);
+    zbar::Image image(unsigned(page.width()), unsigned(page.height()), "Y800", grey.constData(),
+                      unsigned(grey.size()));
+    if (scanner.scan(image) != 1)
+        return QString();
+    return QString::fromStdString(image.symbol_begin()->get_data());
 }
 
 bool withFileSizeLimit(qint64 bytes, const std::function<bool()> &call)

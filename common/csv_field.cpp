@@ -1,4 +1,4 @@
-#include "app/csv_field.h"
+#include "common/csv_field.h"
 
 QString quoteCsvField(const QString &field)
 {

@@ -1,7 +1,7 @@
-#include "app/csv_field.h"
-#include "app/elapsed_text.h"
-#include "app/file_utils.h"
-#include "app/text_codec.h"
+#include "common/csv_field.h"
+#include "common/elapsed_text.h"
+#include "common/file_utils.h"
+#include "common/text_codec.h"
 #include "tests/support/test_support.h"
 
 #include <QTemporaryDir>
@@ -85,4 +85,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestUtils)
-#include "test_utils.moc"
+#include "test_common.moc"

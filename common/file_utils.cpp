@@ -1,4 +1,4 @@
-#include "app/file_utils.h"
+#include "common/file_utils.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "app/text_codec.h"
+#include "common/text_codec.h"
 
 #include <QTextCodec>
 
