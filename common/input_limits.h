@@ -15,3 +15,9 @@ constexpr qint64 maxPicturePixels = 64'000'000;
 constexpr int maxContentDigits = 7089;
 // Longest content in byte mode (version 40, level L).
 constexpr int maxContentBytes = 2953;
+
+class QImageReader;
+
+// True when the reader's picture declares a size of at most maxPicturePixels. A
+// picture whose size cannot be told without decoding it is refused as well.
+bool pictureSizeAllowed(QImageReader &reader);
