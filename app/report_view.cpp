@@ -24,7 +24,7 @@ void ReportView::show(const QString &type, const QString &message) const
         showMessageBox(message);
     } else if (type == QLatin1String("progress")) {
         progressLabel->setText(message);
-    } else if (type == QLatin1String("success")) {
+    } else if (type == QLatin1String("success") || type == QLatin1String("stopped")) {
         startButton->setEnabled(true);
         resultLabel->setText(message);
     } else if (type == QLatin1String("runtime")) {

@@ -153,7 +153,8 @@ void BatchCreate::batchStart(QString jiema_path, QString save_path, QString styl
     int started = 0;
     int rendered = 0;
     int errorCount = 0;
-    for (int done = 0; done < total; ++done) {
+    int done = 0;
+    for (; done < total; ++done) {
         // Once asked to stop, rows already started are still finished and reported.
         if (thread->isInterruptionRequested() && done >= started)
             break;
@@ -180,6 +181,12 @@ void BatchCreate::batchStart(QString jiema_path, QString save_path, QString styl
     }
     log.close();
 
+    if (done < total) {
+        // A stopped run leaves the log as it stands: it may hold lines of earlier runs.
+        emit returnResult(QStringLiteral("stopped"), QStringLiteral("已停止：完成 %1 / 共 %2").arg(done).arg(total));
+        deleteLater();
+        return;
+    }
     if (errorCount > 0) {
         emit returnResult(QStringLiteral("success"),
                           QStringLiteral("成功：%1 个， 错误：%2 个，请在保存路径查看错误日志").arg(rendered).arg(errorCount));

@@ -166,8 +166,10 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
         }
         CheckedFile &csv = isMain ? mainCsv : subCsv;
         for (const QString &name : folder.pictureNames) {
-            if (QThread::currentThread()->isInterruptionRequested())
+            if (QThread::currentThread()->isInterruptionRequested()) {
+                report("stopped", QStringLiteral("已停止：完成 %1 / 共 %2").arg(successCount + errorCount).arg(total));
                 return;
+            }
             const QString path = folder.path + QLatin1Char('/') + name;
             report("progress", QStringLiteral("正在解码：%1").arg(path));
             const QString content = pool.takeNext();

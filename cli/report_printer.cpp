@@ -46,7 +46,7 @@ void ReportPrinter::print(const QString &type, const QString &message)
     } else if (type == QLatin1String("success")) {
         succeeded = true;
         writeLine(out, message);
-    } else if (type == QLatin1String("runtime")) {
+    } else if (type == QLatin1String("runtime") || type == QLatin1String("stopped")) {
         writeLine(out, message);
     }
 }
