@@ -16,6 +16,12 @@ GifImage::~GifImage() = default;
 void GifImage::setLoopCount(int count)
 {
     d->loopCount = count;
+    d->looping = true;
+}
+
+void GifImage::clearLoopCount()
+{
+    d->looping = false;
 }
 
 void GifImage::addFrame(const QImage &image, QPoint offset, int delay)

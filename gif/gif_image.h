@@ -11,7 +11,8 @@ class QIODevice;
 struct GifImagePrivate;
 
 // An animated picture collected in memory and written as a GIF file. Every frame
-// gets a colour table of its own; no colour is transparent.
+// gets a colour table of its own; no colour is transparent. A frame the size and
+// place of the one before is stored as the rectangle that changed.
 class GifImage
 {
 public:
@@ -23,6 +24,8 @@ public:
 
     // 0 repeats forever; written through its low 16 bits.
     void setLoopCount(int count);
+    // No looping extension is written: viewers show the frames once.
+    void clearLoopCount();
     // delay in milliseconds, -1 for the default second. A null image has nothing to
     // show and is not added.
     void addFrame(const QImage &image, QPoint offset, int delay);

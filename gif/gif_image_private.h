@@ -12,6 +12,8 @@ struct GifImagePrivate
     // A negative width or height means no size was given.
     QSize screenSize;
     int loopCount = 0;
+    // False: no looping extension at all.
+    bool looping = true;
     int defaultDelay = 1000;
     QVector<GifFrame> frames;
 

@@ -1,8 +1,10 @@
 #include "gif/gif_writer.h"
 
 #include "gif/gif_image_private.h"
+#include "gif/palette_reduction.h"
 
 #include <QIODevice>
+#include <QRect>
 #include <QVector>
 #include <QtGlobal>
 
@@ -49,31 +51,42 @@ bool fitsGif(const GifImagePrivate &gif, QSize screen)
     return true;
 }
 
-// Every index of the picture must name an entry of a table GIF can hold.
-bool fitsColorMap(const QImage &image)
+// The part of a frame that differs from the frame before, when both cover the same
+// place; the whole frame otherwise. An unchanged frame keeps one pixel, since every
+// frame must hold a picture.
+QRect changedRect(const GifFrame *previous, const GifFrame &frame)
 {
-    const int colors = image.colorCount();
-    if (colors < 1 || colors > 256)
-        return false;
-    for (int y = 0; y < image.height(); ++y) {
-        const uchar *line = image.constScanLine(y);
-        for (int x = 0; x < image.width(); ++x) {
-            if (line[x] >= colors)
-                return false;
-        }
+    const QRect whole(QPoint(0, 0), frame.image.size());
+    if (!previous || previous->offset != frame.offset || previous->image.size() != frame.image.size())
+        return whole;
+    const QImage before = previous->image.convertToFormat(QImage::Format_RGB32);
+    const QImage after = frame.image.convertToFormat(QImage::Format_RGB32);
+    if (before.isNull() || after.isNull())
+        return whole;
+    int left = after.width();
+    int right = -1;
+    int top = -1;
+    int bottom = -1;
+    for (int y = 0; y < after.height(); ++y) {
+        const auto *a = reinterpret_cast<const QRgb *>(before.constScanLine(y));
+        const auto *b = reinterpret_cast<const QRgb *>(after.constScanLine(y));
+        int x = 0;
+        while (x < after.width() && a[x] == b[x])
+            ++x;
+        if (x == after.width())
+            continue;
+        int last = after.width() - 1;
+        while (a[last] == b[last])
+            --last;
+        left = qMin(left, x);
+        right = qMax(right, last);
+        if (top < 0)
+            top = y;
+        bottom = y;
     }
-    return true;
-}
-
-// Qt reduces every picture with an alpha channel to one fixed dithered palette, even
-// one of a few flat colours; through RGB32 it keeps up to 256 colours exactly. Frames
-// have no transparency, so nothing is lost by dropping alpha first.
-QImage indexedImage(const QImage &image)
-{
-    if (image.format() == QImage::Format_Indexed8 && fitsColorMap(image))
-        return image;
-    return image.convertToFormat(QImage::Format_RGB32)
-        .convertToFormat(QImage::Format_Indexed8, Qt::AutoColor);
+    if (top < 0)
+        return QRect(0, 0, 1, 1);
+    return QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
 // Made by giflib so that giflib frees it; entries past the table stay black.
@@ -90,15 +103,16 @@ ColorMapObject *makeGifColorMap(const QVector<QRgb> &table)
     return map;
 }
 
-bool fillSavedImage(SavedImage *saved, const GifFrame &frame)
+bool fillSavedImage(SavedImage *saved, const GifFrame *previous, const GifFrame &frame)
 {
-    const QImage image = indexedImage(frame.image);
+    const QRect part = changedRect(previous, frame);
+    const QImage image = reduceToPalette(part.size() == frame.image.size() ? frame.image : frame.image.copy(part));
     if (image.isNull())
         return false;
     const int width = image.width();
     const int height = image.height();
-    saved->ImageDesc.Left = frame.offset.x();
-    saved->ImageDesc.Top = frame.offset.y();
+    saved->ImageDesc.Left = frame.offset.x() + part.x();
+    saved->ImageDesc.Top = frame.offset.y() + part.y();
     saved->ImageDesc.Width = width;
     saved->ImageDesc.Height = height;
     saved->ImageDesc.Interlace = false;
@@ -127,7 +141,8 @@ bool addLoopExtension(SavedImage *saved, int loopCount)
 bool addControlBlock(GifFileType *picture, int index, int delay)
 {
     GraphicsControlBlock control;
-    control.DisposalMode = DISPOSAL_UNSPECIFIED;
+    // Later frames may hold only what changed: the rest must stay on screen.
+    control.DisposalMode = DISPOSE_DO_NOT;
     control.UserInputFlag = false;
     control.DelayTime = qBound(0, delay / 10, maxGifWord);
     control.TransparentColor = NO_TRANSPARENT_COLOR;
@@ -146,9 +161,9 @@ bool fillFrames(const GifImagePrivate &gif, GifFileType *picture)
     for (int i = 0; i < count; ++i) {
         const GifFrame &frame = gif.frames.at(i);
         SavedImage *saved = &picture->SavedImages[i];
-        if (!fillSavedImage(saved, frame))
+        if (!fillSavedImage(saved, i > 0 ? &gif.frames.at(i - 1) : nullptr, frame))
             return false;
-        if (i == 0 && !addLoopExtension(saved, gif.loopCount))
+        if (i == 0 && gif.looping && !addLoopExtension(saved, gif.loopCount))
             return false;
         const int delay = frame.delay == -1 ? gif.defaultDelay : frame.delay;
         if (!addControlBlock(picture, i, delay))
