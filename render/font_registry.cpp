@@ -30,6 +30,17 @@ const ShippedFont shippedFonts[] = {
     {"ZCOOL-XiaoweiLogo", "/assets/ZCOOL-XiaoweiLogo.otf", "/assets/ZCOOL-XiaoweiLogo.otf"},
 };
 
+// A CJK collection holds one face per region, the Japanese one first; captions
+// here are Simplified Chinese, whose faces the collections tag "SC" or "CN".
+QString chineseFamily(const QStringList &families)
+{
+    for (const QString &family : families) {
+        if (family.endsWith(QLatin1String(" SC")) || family.endsWith(QLatin1String(" CN")))
+            return family;
+    }
+    return families.value(0);
+}
+
 } // namespace
 
 QString resolveLabelFont(const QString &family, bool bold)
@@ -67,8 +78,7 @@ QString registerFontFile(const QString &relativePath)
         return QString();
     const int id = QFontDatabase::addApplicationFontFromData(file.readAll());
     file.close();
-    const QStringList registered = QFontDatabase::applicationFontFamilies(id);
-    const QString family = registered.value(0);
+    const QString family = chineseFamily(QFontDatabase::applicationFontFamilies(id));
     if (!family.isEmpty())
         families.insert(path, family);
     return family;

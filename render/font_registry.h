@@ -12,6 +12,7 @@ QString resolveLabelFont(const QString &family, bool bold);
 bool hasBoldFontFile(const QString &family);
 
 // Registers the font file at applicationDirPath() + relativePath once per process
-// and returns its first family; empty when the file cannot be read or used.
+// and returns its family, the Simplified Chinese face of a collection; empty when
+// the file cannot be read or used.
 // Safe to call from several threads.
 QString registerFontFile(const QString &relativePath);

@@ -3,8 +3,67 @@
 #include "render/font_registry.h"
 #include "render/qr_style_record.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+
+namespace {
+
+// The caption font at a size and spacing, for the canvas it is drawn on. Points
+// count at captionDpi whatever the screen: the canvas keeps the screen's resolution
+// while drawn, since Qt drops absolute letter spacing on a device of lower
+// resolution than the screen, so the size is converted here instead.
+QFont canvasFont(const QrStyleRecord &style, int pointSize, int spacing, QPaintDevice *canvas)
+{
+    QFont font = labelFont(style);
+    if (pointSize > 0)
+        font.setPointSizeF(pointSize * captionDpi / canvas->logicalDpiY());
+    font.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
+    return QFont(font, canvas);
+}
+
+struct Caption
+{
+    QFont font;
+    QString text;
+    double width;
+};
+
+// A caption wider than the room loses its letter spacing first, then size down to
+// half, and is finally cut in the middle.
+Caption fitCaption(const QrStyleRecord &style, double room, QPaintDevice *canvas)
+{
+    const int pointSize = style.labelPointSize;
+    const int least = qMin(0, style.labelLetterSpacing);
+    const auto measured = [&](int size, int spacing) {
+        const QFont font = canvasFont(style, size, spacing, canvas);
+        return Caption{font, style.labelText, QFontMetricsF(font).horizontalAdvance(style.labelText)};
+    };
+    for (int spacing = qMin(style.labelLetterSpacing, int(room)); spacing >= least; --spacing) {
+        const Caption caption = measured(pointSize, spacing);
+        if (caption.width <= room)
+            return caption;
+    }
+    for (int size = pointSize - 1; size >= (pointSize + 1) / 2 && size > 0; --size) {
+        const Caption caption = measured(size, least);
+        if (caption.width <= room)
+            return caption;
+    }
+    Caption caption = measured(qMax(1, (pointSize + 1) / 2), least);
+    const QFontMetricsF metrics(caption.font);
+    caption.text = metrics.elidedText(style.labelText, Qt::ElideMiddle, room);
+    caption.width = metrics.horizontalAdvance(caption.text);
+    return caption;
+}
+
+// Height of the font's lines, for centring a smaller caption where the full one stands.
+double lineHeight(const QFont &font)
+{
+    const QFontMetricsF metrics(font);
+    return metrics.ascent() + metrics.descent();
+}
+
+} // namespace
 
 QFont labelFont(const QrStyleRecord &style)
 {
@@ -30,25 +89,37 @@ void drawLabel(QPainter &painter, const QImage &code, const QrStyleRecord &style
 
     painter.setPen(style.labelColor);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    const QFont font = labelFont(style);
-    painter.setFont(font);
+    QPaintDevice *canvas = painter.device();
+    const QFont font = canvasFont(style, pointSize, style.labelLetterSpacing, canvas);
+    const double width = QFontMetricsF(font).horizontalAdvance(style.labelText);
+    const double room = style.imageSize;
 
-    if (top) {
-        painter.drawText(QRect(0, pointSize / 2 + style.margin, style.imageSize, 2 * pointSize), Qt::AlignHCenter,
-                         style.labelText);
-    } else if (style.labelPosition == QLatin1String("center")) {
+    if (style.labelPosition == QLatin1String("center")) {
         // The width is guessed at one point size per character, which centres
-        // Chinese captions well enough.
+        // Chinese captions well enough; a caption that would leave the picture so
+        // is centred by its measured width.
         const int side = style.codeSize();
-        const int length = style.labelText.size();
+        const double baseline = pointSize / 2 + style.margin + side / 2;
+        const double x = side / 2 - (pointSize * style.labelText.size()) / 2;
+        const bool inside = x >= 0 && x + width <= room;
+        const Caption caption = inside ? Caption{font, style.labelText, width} : fitCaption(style, room, canvas);
         QPainterPath path;
-        path.addText(QPointF(side / 2 - (pointSize * length) / 2, pointSize / 2 + style.margin + side / 2), font,
-                     style.labelText);
+        path.addText(QPointF(inside ? x : (room - caption.width) / 2,
+                             baseline + (lineHeight(font) - lineHeight(caption.font)) / 2),
+                     caption.font, caption.text);
         painter.strokePath(path, QPen(Qt::white, 8));
         painter.drawPath(path);
         painter.fillPath(path, QBrush(style.labelColor));
-    } else {
-        painter.drawText(QRect(0, style.imageSize, style.imageSize, 2 * pointSize), Qt::AlignHCenter,
-                         style.labelText);
+        return;
     }
+    const int y = top ? pointSize / 2 + style.margin : style.imageSize;
+    if (width <= room) {
+        painter.setFont(font);
+        painter.drawText(QRect(0, y, style.imageSize, 2 * pointSize), Qt::AlignHCenter, style.labelText);
+        return;
+    }
+    const Caption caption = fitCaption(style, room, canvas);
+    painter.setFont(caption.font);
+    const double shift = (lineHeight(font) - lineHeight(caption.font)) / 2;
+    painter.drawText(QRectF(0, y + shift, style.imageSize, 2 * pointSize), Qt::AlignHCenter, caption.text);
 }

@@ -6,6 +6,10 @@
 class QPainter;
 struct QrStyleRecord;
 
+// Resolution at which caption point sizes become pixels, on every screen and
+// without one.
+constexpr double captionDpi = 96.0;
+
 // The caption font: the registered family (or the name as given), point size and
 // absolute letter spacing. Bold comes only from choosing the bold font file.
 QFont labelFont(const QrStyleRecord &style);

@@ -21,16 +21,24 @@ double logoFramePad(const QrStyleRecord &style, int symbolWidth)
     return double(style.imageSize) / symbolWidth * 0.4;
 }
 
+QRectF logoRect(const QRectF &box, QSize logo)
+{
+    QSizeF size(logo);
+    size.scale(box.size(), Qt::KeepAspectRatio);
+    return QRectF(box.center() - QPointF(size.width() / 2, size.height() / 2), size);
+}
+
 void drawLogo(QImage &code, const QImage &logo, const QrStyleRecord &style, int symbolWidth)
 {
-    const QRectF box = logoBox(style);
+    const QRectF area = logoRect(logoBox(style), logo.size());
     QPainter painter(&code);
     painter.setPen(Qt::NoPen);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     if (style.logoFrame != 0) {
         const double pad = logoFramePad(style, symbolWidth);
         painter.setBrush(style.logoFrameColor);
-        painter.drawRoundedRect(box.adjusted(-pad, -pad, pad, pad), 20, 20, Qt::RelativeSize);
+        painter.drawRoundedRect(area.adjusted(-pad, -pad, pad, pad), 20, 20, Qt::RelativeSize);
     }
-    painter.drawImage(box, logo, QRectF(logo.rect()));
+    painter.drawImage(area, logo, QRectF(logo.rect()));
 }

@@ -14,6 +14,10 @@ QRectF logoBox(const QrStyleRecord &style);
 // module edges around the logo.
 double logoFramePad(const QrStyleRecord &style, int symbolWidth);
 
-// Paints the logo, stretched to its box, over the centre of the code, on its
-// rounded frame when the record asks for one.
+// Where a logo of this size goes in its box: as large as fits with its own
+// proportions, centred.
+QRectF logoRect(const QRectF &box, QSize logo);
+
+// Paints the logo, smoothly scaled into its box, over the centre of the code, on
+// a rounded frame around it when the record asks for one.
 void drawLogo(QImage &code, const QImage &logo, const QrStyleRecord &style, int symbolWidth);
