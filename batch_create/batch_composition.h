@@ -1,5 +1,8 @@
 #pragma once
 
+#include "render/background_picture.h"
+
+#include <QImage>
 #include <QPoint>
 #include <QString>
 
@@ -21,5 +24,15 @@ struct BatchComposition
     bool animated() const;
     // Suffix of the pictures the run writes: "gif" when animated, else "png".
     QString outputSuffix() const;
+
+    // Reads the logo and the background once, before the first row, and checks
+    // that a code drawn like sample lies wholly on the background. Empty on
+    // success, otherwise the Chinese message that ends the run.
+    QString load(const QrStyleRecord &sample);
+    // Puts the pictures read by load on a row's record, shared with every other row.
     void applyTo(QrStyleRecord &record) const;
+
+private:
+    QImage logo;
+    BackgroundPicture background;
 };

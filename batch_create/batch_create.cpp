@@ -37,7 +37,7 @@ bool isBlankLine(const QStringList &row)
 }
 
 // The batch look is set in full, so that it does not follow the record's defaults.
-bool renderRow(const RowPlan &plan, const BatchComposition &composition)
+QrStyleRecord batchRecord(const RowPlan &plan)
 {
     QrStyleRecord record;
     record.errorCorrectionLevel = 1;
@@ -70,6 +70,12 @@ bool renderRow(const RowPlan &plan, const BatchComposition &composition)
     record.labelBold = 0;
     record.labelFontFamily = QStringLiteral("黑体");
     record.plainTimingModules = false;
+    return record;
+}
+
+bool renderRow(const RowPlan &plan, const BatchComposition &composition)
+{
+    QrStyleRecord record = batchRecord(plan);
     composition.applyTo(record);
     return record.render(plan.path);
 }
@@ -124,6 +130,13 @@ void BatchCreate::batchStart(QString jiema_path, QString save_path, QString styl
     const CsvTable table = readCsvFile(jiema_path, QString());
     if (table.isEmpty()) {
         emit returnResult(QStringLiteral("warning"), QStringLiteral("请选择正确csv文件"));
+        deleteLater();
+        return;
+    }
+    // Pictures every row shares are read once; a run that cannot use them does nothing.
+    const QString compositionError = composition.load(batchRecord(RowPlan{{}, QStringLiteral("1"), {}, {}}));
+    if (!compositionError.isEmpty()) {
+        emit returnResult(QStringLiteral("warning"), compositionError);
         deleteLater();
         return;
     }

@@ -1,7 +1,5 @@
 #include "cli/compose_options.h"
 
-#include "render/image_file.h"
-
 #include <QStringList>
 
 namespace {
@@ -50,10 +48,9 @@ ComposeOptions readComposeOptions(const QMap<QString, QString> &options)
         if (!readInteger(text, 360, &composition.rotation))
             return failure(2, QStringLiteral("旋转角度应为 -360 到 360 之间的整数：%1").arg(text));
     }
-
-    if (options.contains(QStringLiteral("--logo")) && readImageFile(composition.logoPath).isNull())
-        return failure(1, QStringLiteral("无法读取Logo图片：%1").arg(composition.logoPath));
-    if (options.contains(QStringLiteral("--background")) && readImageFile(composition.backgroundPath).isNull())
-        return failure(1, QStringLiteral("无法读取背景图片：%1").arg(composition.backgroundPath));
+    if (options.contains(QStringLiteral("--logo")) && composition.logoPath.isEmpty())
+        return failure(2, QStringLiteral("--logo 需要图片路径"));
+    if (options.contains(QStringLiteral("--background")) && composition.backgroundPath.isEmpty())
+        return failure(2, QStringLiteral("--background 需要图片路径"));
     return result;
 }

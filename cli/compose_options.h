@@ -5,13 +5,13 @@
 #include <QMap>
 #include <QString>
 
-// The logo and background options of the generate command, checked before the
-// run so that a mistyped path cannot fail every row.
+// The logo and background options of the generate command. The pictures
+// themselves are read and checked by the run, before its first row.
 struct ComposeOptions
 {
     BatchComposition composition;
-    // 0 when the options can be used; 2 for a malformed value, 1 for a picture
-    // that cannot be read, with a Chinese message in error.
+    // 0 when the options can be used; 2 for a malformed value, with a Chinese
+    // message in error.
     int exitCode = 0;
     QString error;
 };

@@ -1,84 +1,60 @@
 #include "render/background_composer.h"
 
 #include "gif/gif_image.h"
+#include "render/background_picture.h"
 #include "render/image_file.h"
 #include "render/qr_style_record.h"
 
-#include <QImageReader>
 #include <QPainter>
+#include <QTransform>
 
 namespace {
 
-constexpr int maxFrameSteps = 30;
-constexpr int framesForEverySecondStep = 10;
-
-// Long animations keep every second step of the first 30, so an output holds at
-// most 15 frames.
-bool takesFrame(int step, int count)
+QTransform placement(const QrStyleRecord &style)
 {
-    return step < maxFrameSteps && (count < framesForEverySecondStep || step % 2 == 0);
+    // Doubles: offsets come from users and must not overflow.
+    const QPointF offset(style.codeOffsetX, style.codeOffsetY);
+    QTransform transform;
+    if (style.codeRotation > 0) {
+        const QPointF centre = offset + QPointF(style.imageSize / 2, style.canvasHeight() / 2);
+        transform.translate(centre.x(), centre.y()).rotate(style.codeRotation).translate(-centre.x(), -centre.y());
+    }
+    return QTransform::fromTranslate(offset.x(), offset.y()) * transform;
 }
 
-// The reader reports endless repetition as -1; GIF files write it as 0.
-int outputLoopCount(int readerLoopCount)
-{
-    return readerLoopCount == -1 ? 0 : readerLoopCount;
-}
-
-void placeCanvas(QImage &picture, const QImage &canvas, const QrStyleRecord &style)
+QImage placeCanvas(QImage picture, const QImage &canvas, const QrStyleRecord &style)
 {
     QPainter painter(&picture);
     painter.setPen(Qt::NoPen);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    // Doubles: offsets come from users and must not overflow.
-    const QPointF offset(style.codeOffsetX, style.codeOffsetY);
-    if (style.codeRotation > 0) {
-        const QPointF centre = offset + QPointF(style.imageSize / 2, style.canvasHeight() / 2);
-        painter.translate(centre);
-        painter.rotate(style.codeRotation);
-        painter.translate(-centre);
-    }
-    painter.drawImage(offset, canvas);
+    painter.setTransform(placement(style));
+    painter.drawImage(QPoint(0, 0), canvas);
+    painter.end();
+    return picture;
 }
 
 } // namespace
 
-bool saveOnStillBackground(QImage background, const QImage &canvas, const QrStyleRecord &style,
-                           const QString &path)
+bool canvasFitsOn(const QrStyleRecord &style, QSize background)
 {
-    placeCanvas(background, canvas, style);
-    return writeImageFile(background, path);
+    // Rounding of the turned corners must not refuse a canvas that exactly fits.
+    constexpr double slack = 1e-6;
+    const QRectF area = placement(style).mapRect(QRectF(0, 0, style.imageSize, style.canvasHeight()));
+    return area.left() >= -slack && area.top() >= -slack && area.right() <= background.width() + slack
+        && area.bottom() <= background.height() + slack;
 }
 
-bool saveOnAnimatedBackground(const QImage &firstFrame, const QImage &canvas, const QrStyleRecord &style,
-                              const QString &path)
+bool saveOnBackground(const BackgroundPicture &background, const QImage &canvas, const QrStyleRecord &style,
+                      const QString &path)
 {
-    GifImage gif(firstFrame.size());
-    int frames = 0;
-    QImageReader reader(style.backgroundPath);
-    if (reader.supportsAnimation()) {
-        gif.setLoopCount(outputLoopCount(reader.loopCount()));
-        // The reader moves on only when a frame is read, so skipped steps skip no
-        // frame: the output holds the first frames of the background.
-        const int count = reader.imageCount();
-        for (int step = 0; step < count && step < maxFrameSteps; ++step) {
-            if (!reader.canRead() || !takesFrame(step, count))
-                continue;
-            QImage frame = reader.read().convertToFormat(QImage::Format_ARGB32_Premultiplied);
-            if (frame.isNull())
-                continue;
-            // Asked after reading: until a frame is read the reader reports the delay
-            // of the frame before it.
-            const int delay = reader.nextImageDelay();
-            placeCanvas(frame, canvas, style);
-            gif.addFrame(frame, QPoint(0, 0), delay);
-            ++frames;
-        }
-    }
-    if (frames == 0) {
-        QImage still = firstFrame;
-        placeCanvas(still, canvas, style);
-        gif.addFrame(still, QPoint(0, 0), -1);
-    }
+    if (!background.animated)
+        return writeImageFile(placeCanvas(background.frames.first(), canvas, style), path);
+    GifImage gif(background.size());
+    if (background.looping)
+        gif.setLoopCount(background.loopCount);
+    else
+        gif.clearLoopCount();
+    for (int i = 0; i < background.frames.size(); ++i)
+        gif.addFrame(placeCanvas(background.frames.at(i), canvas, style), QPoint(0, 0), background.delays.value(i, -1));
     return gif.save(path);
 }

@@ -1,21 +1,20 @@
 #pragma once
 
 #include <QImage>
+#include <QSize>
 #include <QString>
 
+struct BackgroundPicture;
 struct QrStyleRecord;
 
 // The output canvas goes on a background at the record's offset, turned about its
 // own centre when codeRotation is above 0.
 
-// The canvas on a still background, written in the format of the path's suffix.
-bool saveOnStillBackground(QImage background, const QImage &canvas, const QrStyleRecord &style,
-                           const QString &path);
+// True when the whole canvas, so placed, lies on a background of this size.
+bool canvasFitsOn(const QrStyleRecord &style, QSize background);
 
-// The canvas on the frames of the animated background at style.backgroundPath,
-// written as an animated GIF: the first frames of the background, at most 15 of
-// them, with their own delays and its loop count. A background the reader cannot
-// animate gives a GIF of `firstFrame` with the canvas on it. False when the GIF
-// cannot be written.
-bool saveOnAnimatedBackground(const QImage &firstFrame, const QImage &canvas, const QrStyleRecord &style,
-                              const QString &path);
+// The canvas on the background, written in the format of the path's suffix, or for
+// an animated background on each of its frames, as an animated GIF with the
+// background's delays and looping.
+bool saveOnBackground(const BackgroundPicture &background, const QImage &canvas, const QrStyleRecord &style,
+                      const QString &path);

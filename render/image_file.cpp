@@ -1,16 +1,27 @@
 #include "render/image_file.h"
 
+#include "common/input_limits.h"
+
 #include <QFileInfo>
+#include <QImageReader>
 #include <QImageWriter>
 #include <QSaveFile>
 
-QImage readImageFile(const QString &path)
+QImage readImageFile(const QString &path, QSize *refusedSize)
 {
     if (path.isEmpty())
         return QImage();
-    QImage image;
-    for (const char *format : {static_cast<const char *>(nullptr), "PNG", "JPG"}) {
-        if (image.load(path, format))
+    for (const QByteArray &format : {QByteArray(), QByteArray("PNG"), QByteArray("JPG")}) {
+        QImageReader reader(path, format);
+        if (!reader.canRead())
+            continue;
+        if (!pictureSizeAllowed(reader)) {
+            if (refusedSize && reader.size().isValid())
+                *refusedSize = reader.size();
+            return QImage();
+        }
+        const QImage image = reader.read();
+        if (!image.isNull())
             return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     }
     return QImage();

@@ -184,6 +184,11 @@ QImage drawCodeCanvas(const QrStyleRecord &style, const QRcode &symbol)
     return canvas;
 }
 
+int grownCodeSize(int codeSize, int symbolWidth)
+{
+    return qMax(codeSize, minModulePixels * (symbolWidth + 2));
+}
+
 QImage drawOutputCanvas(const QrStyleRecord &style, const QImage &code)
 {
     QImage canvas(style.imageSize, style.canvasHeight(), QImage::Format_ARGB32_Premultiplied);
@@ -196,5 +201,8 @@ QImage drawOutputCanvas(const QrStyleRecord &style, const QImage &code)
     else
         drawLabel(painter, code, style);
     painter.end();
+    // Written into the file: the same on every screen.
+    canvas.setDotsPerMeterX(qRound(captionDpi / 0.0254));
+    canvas.setDotsPerMeterY(qRound(captionDpi / 0.0254));
     return canvas;
 }

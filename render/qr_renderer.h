@@ -36,5 +36,12 @@ QString connectedShapeAt(const QRcode &symbol, int column, int row);
 // border; null when the picture cannot be allocated.
 QImage drawCodeCanvas(const QrStyleRecord &style, const QRcode &symbol);
 
+// Fewer pixels per module than this do not scan once printed or photographed.
+constexpr int minModulePixels = 4;
+
+// The code side that gives every module, and the one-module border, at least
+// minModulePixels whole pixels: codeSize when it already does.
+int grownCodeSize(int codeSize, int symbolWidth);
+
 // The output canvas: canvas colour, the scaled code and the caption.
 QImage drawOutputCanvas(const QrStyleRecord &style, const QImage &code);

@@ -2,9 +2,36 @@
 
 #include "common/product_site.h"
 #include "render/background_composer.h"
+#include "render/background_picture.h"
 #include "render/image_file.h"
 #include "render/logo_painter.h"
 #include "render/qr_renderer.h"
+
+namespace {
+
+// A code too dense for its side grows, margin, caption and logo with it, until
+// every module has the pixels it needs to scan.
+QrStyleRecord grownFor(const QrStyleRecord &style, int symbolWidth)
+{
+    const int side = style.codeSize();
+    const int needed = grownCodeSize(side, symbolWidth);
+    if (side < 1 || needed == side)
+        return style;
+    const double factor = double(needed) / side;
+    const auto scaled = [factor](int value) { return qRound(value * factor); };
+    QrStyleRecord grown = style;
+    grown.margin = scaled(style.margin);
+    grown.imageSize = style.margin > 0 ? needed + 2 * grown.margin : needed;
+    grown.labelPointSize = scaled(style.labelPointSize);
+    grown.labelLetterSpacing = scaled(style.labelLetterSpacing);
+    if (style.logoWidth >= 1 && style.logoHeight >= 1) {
+        grown.logoWidth = scaled(style.logoWidth);
+        grown.logoHeight = scaled(style.logoHeight);
+    }
+    return grown;
+}
+
+} // namespace
 
 QrStyleRecord::QrStyleRecord()
 {
@@ -21,35 +48,42 @@ bool QrStyleRecord::render(const QString &outputPath)
 {
     if (content.isEmpty())
         content = productSiteUrl();
+    canvasColor.setAlphaF(qBound(0.0, canvasAlpha, 1.0));
 
     QImage code;
     int symbolWidth = 0;
+    QrStyleRecord style = *this;
+    QImage logo = logoImage;
+    BackgroundPicture background = backgroundPicture;
     {
         // The full-size canvas can take hundreds of megabytes: keep it only until scaled.
         const QrSymbol symbol = encodeSymbol(*this);
         if (!symbol)
             return false;
+        // A code without the logo or background it was asked for would pass for a
+        // good one: a picture that cannot be read fails the code.
+        if (logo.isNull() && !logoPath.isEmpty() && (logo = readImageFile(logoPath)).isNull())
+            return false;
+        if (background.isNull() && !backgroundPath.isEmpty()
+            && !readBackgroundPicture(backgroundPath, backgroundSuffix == QLatin1String("gif"), &background, nullptr))
+            return false;
         symbolWidth = symbol->width;
-        const QImage codeCanvas = drawCodeCanvas(*this, *symbol);
-        const int side = codeSize();
+        style = grownFor(*this, symbolWidth);
+        if (!background.isNull() && !canvasFitsOn(style, background.size()))
+            return false;
+        const QImage codeCanvas = drawCodeCanvas(style, *symbol);
+        const int side = style.codeSize();
         if (codeCanvas.isNull() || side < 1)
             return false;
         code = codeCanvas.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     }
     if (code.isNull())
         return false;
-
-    // Pictures that cannot be read are left out rather than failing the code.
-    const QImage background = readImageFile(backgroundPath);
-    const QImage logo = readImageFile(logoPath);
     if (!logo.isNull())
-        drawLogo(code, logo, *this, symbolWidth);
+        drawLogo(code, logo, style, symbolWidth);
 
-    canvasColor.setAlphaF(qBound(0.0, canvasAlpha, 1.0));
-    const QImage canvas = drawOutputCanvas(*this, code);
+    const QImage canvas = drawOutputCanvas(style, code);
     if (background.isNull())
         return writeImageFile(canvas, outputPath);
-    if (backgroundSuffix == QLatin1String("gif"))
-        return saveOnAnimatedBackground(background, canvas, *this, outputPath);
-    return saveOnStillBackground(background, canvas, *this, outputPath);
+    return saveOnBackground(background, canvas, style, outputPath);
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "render/background_picture.h"
+
 #include <QColor>
+#include <QImage>
 #include <QString>
 
 // Everything needed to draw and save one styled QR code.
@@ -9,12 +12,13 @@ struct QrStyleRecord
     QrStyleRecord();
 
     // Draws the code and writes it to outputPath, in the format its suffix names,
-    // or as an animated GIF on the frames of a "gif" background. A logo or
-    // background that cannot be read is left out. False when the content cannot
-    // be encoded, the margins leave no room for the code or the picture cannot be
-    // written; no partial file is left then. An empty content is replaced by the
-    // product site address first. Safe to call on several threads at once, each
-    // with its own record.
+    // or as an animated GIF on the frames of a "gif" background. A code with fewer
+    // than four pixels per module is drawn larger, caption and margin with it.
+    // False when the content cannot be encoded, the margins leave no room for the
+    // code, a logo or background cannot be read, the canvas does not lie wholly on
+    // the background, or the picture cannot be written; no partial file is left
+    // then. An empty content is replaced by the product site address first. Safe
+    // to call on several threads at once, each with its own record.
     bool render(const QString &outputPath);
 
     bool caseSensitive = true;
@@ -54,6 +58,10 @@ struct QrStyleRecord
     int labelBold = 0;
     QString labelFontFamily = QStringLiteral("SourceHanSerifCN");
     bool plainTimingModules = false;
+    // Pictures already read, shared by the codes of a run; they take the place of
+    // logoPath and backgroundPath.
+    QImage logoImage;
+    BackgroundPicture backgroundPicture;
 
     // Side of the code in pixels: the canvas width less the margins.
     int codeSize() const { return margin > 0 ? imageSize - 2 * margin : imageSize; }

@@ -1,0 +1,66 @@
+#include "render/background_picture.h"
+
+#include "common/input_limits.h"
+#include "gif/gif_loop_count.h"
+#include "render/image_file.h"
+
+#include <QFile>
+#include <QImageReader>
+
+namespace {
+
+constexpr int maxFrameSteps = 30;
+constexpr int framesForEverySecondStep = 10;
+
+// Long animations keep every second step of the first 30, so an output holds at
+// most 15 frames.
+bool takesFrame(int step, int count)
+{
+    return step < maxFrameSteps && (count < framesForEverySecondStep || step % 2 == 0);
+}
+
+void readFrames(const QString &path, BackgroundPicture *picture)
+{
+    QImageReader reader(path);
+    if (!reader.supportsAnimation() || !pictureSizeAllowed(reader))
+        return;
+    // The reader moves on only when a frame is read, so skipped steps skip no
+    // frame: the output holds the first frames of the background.
+    const int count = reader.imageCount();
+    QVector<QImage> frames;
+    QVector<int> delays;
+    for (int step = 0; step < count && step < maxFrameSteps; ++step) {
+        if (!reader.canRead() || !takesFrame(step, count))
+            continue;
+        const QImage frame = reader.read().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        if (frame.isNull())
+            continue;
+        frames << frame;
+        // Asked after reading: until a frame is read the reader reports the delay
+        // of the frame before it.
+        delays << reader.nextImageDelay();
+    }
+    if (frames.isEmpty())
+        return;
+    picture->frames = frames;
+    picture->delays = delays;
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        picture->looping = readGifLoopCount(file.readAll(), &picture->loopCount);
+}
+
+} // namespace
+
+bool readBackgroundPicture(const QString &path, bool animated, BackgroundPicture *picture, QSize *refusedSize)
+{
+    *picture = BackgroundPicture();
+    const QImage first = readImageFile(path, refusedSize);
+    if (first.isNull())
+        return false;
+    picture->frames << first;
+    picture->delays << -1;
+    picture->animated = animated;
+    if (animated)
+        readFrames(path, picture);
+    return true;
+}
