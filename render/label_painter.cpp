@@ -29,11 +29,13 @@ struct Caption
     double width;
 };
 
-// A caption wider than the room loses its letter spacing first, then size down to
-// half, and is finally cut in the middle.
-Caption fitCaption(const QrStyleRecord &style, double room, QPaintDevice *canvas)
+// A caption wider than the picture loses its letter spacing first, then size down
+// to half, and is finally cut in the middle, until it fits with half a point size
+// to spare on either side.
+Caption fitCaption(const QrStyleRecord &style, QPaintDevice *canvas)
 {
     const int pointSize = style.labelPointSize;
+    const double room = style.imageSize - qMax(0, pointSize);
     const int least = qMin(0, style.labelLetterSpacing);
     const auto measured = [&](int size, int spacing) {
         const QFont font = canvasFont(style, size, spacing, canvas);
@@ -102,7 +104,7 @@ void drawLabel(QPainter &painter, const QImage &code, const QrStyleRecord &style
         const double baseline = pointSize / 2 + style.margin + side / 2;
         const double x = side / 2 - (pointSize * style.labelText.size()) / 2;
         const bool inside = x >= 0 && x + width <= room;
-        const Caption caption = inside ? Caption{font, style.labelText, width} : fitCaption(style, room, canvas);
+        const Caption caption = inside ? Caption{font, style.labelText, width} : fitCaption(style, canvas);
         QPainterPath path;
         path.addText(QPointF(inside ? x : (room - caption.width) / 2,
                              baseline + (lineHeight(font) - lineHeight(caption.font)) / 2),
@@ -118,7 +120,7 @@ void drawLabel(QPainter &painter, const QImage &code, const QrStyleRecord &style
         painter.drawText(QRect(0, y, style.imageSize, 2 * pointSize), Qt::AlignHCenter, style.labelText);
         return;
     }
-    const Caption caption = fitCaption(style, room, canvas);
+    const Caption caption = fitCaption(style, canvas);
     painter.setFont(caption.font);
     const double shift = (lineHeight(font) - lineHeight(caption.font)) / 2;
     painter.drawText(QRectF(0, y + shift, style.imageSize, 2 * pointSize), Qt::AlignHCenter, caption.text);
