@@ -46,16 +46,6 @@ struct LiqDeleter
 };
 template <class T> using LiqPointer = std::unique_ptr<T, LiqDeleter>;
 
-int paletteIndex(const liq_palette *palette, QRgb colour)
-{
-    for (unsigned i = 0; i < palette->count; ++i) {
-        const liq_color &c = palette->entries[i];
-        if (qRgb(c.r, c.g, c.b) == colour)
-            return int(i);
-    }
-    return -1;
-}
-
 QImage quantized(const QImage &rgb)
 {
     const QImage rgba = rgb.convertToFormat(QImage::Format_RGBA8888);
@@ -78,7 +68,10 @@ QImage quantized(const QImage &rgb)
     if (liq_image_quantize(image.get(), attr.get(), &raw) != LIQ_OK)
         return QImage();
     const LiqPointer<liq_result> result(raw);
-    liq_set_dithering_level(result.get(), 1.0f);
+    // Each pixel takes its nearest colour: error diffusion makes the grain users see
+    // as noise, grows the file, and would speckle the pure black and white that the
+    // fixed colours above keep exact.
+    liq_set_dithering_level(result.get(), 0.0f);
     QVector<unsigned char *> out(indexed.height());
     for (int y = 0; y < indexed.height(); ++y)
         out[y] = indexed.scanLine(y);
@@ -90,20 +83,6 @@ QImage quantized(const QImage &rgb)
     for (unsigned i = 0; i < palette->count; ++i)
         table.append(qRgb(palette->entries[i].r, palette->entries[i].g, palette->entries[i].b));
     indexed.setColorTable(table);
-    // Dithering spreads the error of nearby pixels onto pure black and white too,
-    // which would speckle the modules of a code: those pixels keep their colour.
-    const int black = paletteIndex(palette, qRgb(0, 0, 0));
-    const int white = paletteIndex(palette, qRgb(255, 255, 255));
-    for (int y = 0; y < rgb.height(); ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
-        uchar *indices = indexed.scanLine(y);
-        for (int x = 0; x < rgb.width(); ++x) {
-            if (line[x] == 0xff000000 && black >= 0)
-                indices[x] = static_cast<uchar>(black);
-            else if (line[x] == 0xffffffff && white >= 0)
-                indices[x] = static_cast<uchar>(white);
-        }
-    }
     return indexed;
 }
 
