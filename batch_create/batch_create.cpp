@@ -1,39 +1,84 @@
 #include "batch_create/batch_create.h"
 
+#include "batch_create/csv_reader.h"
+#include "batch_create/safe_output_path.h"
 #include "common/csv_field.h"
 #include "common/elapsed_text.h"
 #include "common/file_utils.h"
-#include "batch_create/csv_reader.h"
-#include "batch_create/safe_output_path.h"
+#include "common/guarded_file.h"
+#include "common/guarded_line_file.h"
+#include "common/input_limits.h"
+#include "common/report_text.h"
 #include "render/qr_style_record.h"
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
+#include <QFileInfo>
 #include <QFuture>
+#include <QHash>
+#include <QQueue>
+#include <QScopeGuard>
 #include <QSet>
 #include <QThread>
 #include <QThreadPool>
-#include <QVector>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
-// One data row, with everything decided before rendering starts: an empty path
-// means the row fails without being drawn.
+const QString unreadableCsvText = QStringLiteral("无法读取CSV文件：%1");
+const QString writeFailedText = QStringLiteral("保存文件写入失败，请检查文件夹权限");
+
+// One data row, with everything decided before it is drawn: an empty path means
+// the row fails without being drawn.
 struct RowPlan
 {
     QStringList fields;
     QString name;
     QString content;
     QString path;
-    // An earlier row has the same path: this one is drawn only if that one failed.
+    // The file the path reaches, links followed.
+    QString target;
+    // An earlier row reaches the same file: this one is drawn only if that one failed.
     bool sameAsEarlier = false;
+};
+
+struct RowJob
+{
+    RowPlan plan;
+    QFuture<bool> drawn;
+};
+
+// What the plans of a run's rows depend on.
+struct RunRules
+{
+    QString savePath;
+    QString suffix;
+    bool knownStyle;
+    // The run's input files, which no picture may replace.
+    QSet<QString> inputs;
+    // Every file the rows reach, and whether a picture was written to it.
+    QHash<QString, bool> targets;
 };
 
 bool isBlankLine(const QStringList &row)
 {
     return row.size() == 1 && row.first().isEmpty();
+}
+
+QByteArray logLine(const QStringList &fields)
+{
+    return (joinCsvFields(fields) + QLatin1Char('\n')).toUtf8();
+}
+
+QSet<QString> canonicalPaths(const QStringList &paths)
+{
+    QSet<QString> canonical;
+    for (const QString &path : paths) {
+        const QString resolved = QFileInfo(path).canonicalFilePath();
+        if (!resolved.isEmpty())
+            canonical.insert(resolved);
+    }
+    return canonical;
 }
 
 // The batch look is set in full, so that it does not follow the record's defaults.
@@ -82,33 +127,26 @@ bool renderRow(const RowPlan &plan, const BatchComposition &composition)
 
 // Everything about a row that does not need drawing is settled here, in row order,
 // so that rows drawn in parallel give exactly the files of a run that draws one
-// row after another.
-QVector<RowPlan> planRows(const CsvTable &table, const QString &savePath, bool known, const QString &suffix)
+// row after another. index is the row's place in the file, the heading being 0.
+RowPlan planRow(const QStringList &row, int index, bool cut, RunRules &rules)
 {
-    QVector<RowPlan> plans;
-    QSet<QString> seenPaths;
-    for (int i = 1; i < table.size(); ++i) {
-        const QStringList &row = table.at(i);
-        if (isBlankLine(row))
-            continue;
-        RowPlan plan;
-        plan.fields = row;
-        plan.name = row.first().isEmpty() ? QString::number(i) : row.first();
-        plan.content = row.value(1);
-        const int zero = plan.content.indexOf(QChar());
-        if (zero >= 0)
-            plan.content.truncate(zero);
-        // Without content the renderer would encode the product site instead.
-        if (known && !plan.content.isEmpty()) {
-            plan.path = safeOutputPath(savePath, plan.name, suffix);
-            if (!plan.path.isEmpty()) {
-                plan.sameAsEarlier = seenPaths.contains(plan.path);
-                seenPaths.insert(plan.path);
-            }
-        }
-        plans << plan;
-    }
-    return plans;
+    RowPlan plan;
+    plan.fields = row;
+    plan.name = row.first().isEmpty() ? QString::number(index) : row.first();
+    plan.content = row.value(1);
+    // Without content the renderer would encode the product site instead.
+    if (!rules.knownStyle || cut || plan.content.isEmpty() || !contentLengthAllowed(plan.content))
+        return plan;
+    const QString path = safeOutputPath(rules.savePath, plan.name, rules.suffix);
+    const QString target = path.isEmpty() ? QString() : guardedTarget(path);
+    if (target.isEmpty() || rules.inputs.contains(target))
+        return plan;
+    plan.path = path;
+    plan.target = target;
+    plan.sameAsEarlier = rules.targets.contains(target);
+    if (!plan.sameAsEarlier)
+        rules.targets.insert(target, false);
+    return plan;
 }
 
 }
@@ -120,94 +158,147 @@ void BatchCreate::setComposition(const BatchComposition &composition)
 
 void BatchCreate::batchStart(QString jiema_path, QString save_path, QString style_type)
 {
+    run(jiema_path, save_path, style_type.isEmpty() ? QStringLiteral("qrcustom") : style_type);
+    deleteLater();
+}
+
+void BatchCreate::run(const QString &csvPath, const QString &savePath, const QString &styleType)
+{
+    const auto report = [this](const char *type, const QString &message) {
+        emit returnResult(QLatin1String(type), message);
+    };
     QString cacheMessage;
     cacheDirPath(&cacheMessage);
     if (!cacheMessage.isEmpty())
-        emit returnResult(QStringLiteral("notice"), cacheMessage);
-    if (style_type.isEmpty())
-        style_type = QStringLiteral("qrcustom");
+        report("notice", cacheMessage);
 
-    const CsvTable table = readCsvFile(jiema_path, QString());
-    if (table.isEmpty()) {
-        emit returnResult(QStringLiteral("warning"), QStringLiteral("请选择正确csv文件"));
-        deleteLater();
+    // A first pass counts the rows for the progress total and tells a file that
+    // cannot be read, or is no text, from an empty one; rows are never all in memory.
+    CsvReader reader(csvPath);
+    QStringList row;
+    QStringList heading;
+    int rowCount = 0;
+    int total = 0;
+    while (reader.readRow(row)) {
+        if (rowCount++ == 0)
+            heading = row;
+        else if (!isBlankLine(row))
+            ++total;
+    }
+    if (reader.status() != CsvReader::Finished) {
+        report("warning", reportWithUserText(unreadableCsvText, csvPath));
+        return;
+    }
+    if (rowCount == 0) {
+        report("warning", QStringLiteral("请选择正确csv文件"));
         return;
     }
     // Pictures every row shares are read once; a run that cannot use them does nothing.
-    const QString compositionError = composition.load(batchRecord(RowPlan{{}, QStringLiteral("1"), {}, {}}));
+    RowPlan sample;
+    sample.name = QStringLiteral("1");
+    const QString compositionError = composition.load(batchRecord(sample));
     if (!compositionError.isEmpty()) {
-        emit returnResult(QStringLiteral("warning"), compositionError);
-        deleteLater();
+        report("warning", reportWithUserText(QStringLiteral("%1"), compositionError));
         return;
     }
-    if (!QDir(save_path).exists() && !QDir().mkpath(save_path)) {
-        emit returnResult(QStringLiteral("warning"), QStringLiteral("保存文件夹不存在并且创建失败"));
-        deleteLater();
+    // An empty path names no folder: QDir would take the working folder and the
+    // files would go to "/<name>".
+    if (savePath.isEmpty() || (!QDir(savePath).exists() && !QDir().mkpath(savePath))) {
+        report("warning", QStringLiteral("保存文件夹不存在并且创建失败"));
         return;
     }
     QElapsedTimer timer;
     timer.start();
-    QFile log(save_path + QStringLiteral("/error_log.txt"));
-    if (!log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
-        emit returnResult(QStringLiteral("warning"), QStringLiteral("错误日志写入失败，请检查保存文件夹权限"));
-        deleteLater();
+
+    RunRules rules{savePath, composition.outputSuffix(), styleType == QLatin1String("qrcustom"),
+                   canonicalPaths({csvPath, composition.logoPath, composition.backgroundPath}), QHash<QString, bool>()};
+    const QString logPath = savePath + QStringLiteral("/error_log.txt");
+    if (rules.inputs.contains(guardedTarget(logPath))) {
+        report("warning", QStringLiteral("保存文件夹中的 error_log.txt 是本次的输入文件，请把它另存为其他文件，或换一个保存文件夹"));
+        return;
+    }
+    GuardedLineFile log;
+    if (!log.append(logPath)) {
+        report("warning", QStringLiteral("错误日志写入失败，请检查保存文件夹权限"));
+        return;
+    }
+    int errorCount = 0;
+    // A log this run made and wrote no failure into goes again, whichever way the run ends.
+    auto dropEmptyLog = qScopeGuard([&log, &errorCount] {
+        if (log.created() && errorCount == 0)
+            log.remove();
+    });
+    // A new log starts with the CSV's heading: fed back as a CSV, it loses no row.
+    if (log.created() && !log.write(logLine(heading))) {
+        report("warning", writeFailedText);
         return;
     }
 
-    const QVector<RowPlan> plans = planRows(table, save_path, style_type == QLatin1String("qrcustom"),
-                                             composition.outputSuffix());
-    const int total = plans.size();
+    reader.rewind();
+    reader.readRow(row);
     QThreadPool pool;
+    // Rows not yet started are dropped when the run ends early; those being drawn are waited for.
+    const auto dropQueuedRows = qScopeGuard([&pool] { pool.clear(); });
     // Rows ahead of the one being reported, enough to keep every pool thread busy.
     const int lookAhead = 2 * pool.maxThreadCount();
-    QVector<QFuture<bool>> drawn(total);
+    QQueue<RowJob> inFlight;
     QThread *thread = QThread::currentThread();
-    QSet<QString> writtenPaths;
-    int started = 0;
+    int index = 0;
     int rendered = 0;
-    int errorCount = 0;
     int done = 0;
-    for (; done < total; ++done) {
-        // Once asked to stop, rows already started are still finished and reported.
-        if (thread->isInterruptionRequested() && done >= started)
+    for (;;) {
+        // Once asked to stop, rows already read are still finished and reported.
+        while (inFlight.size() < lookAhead && !thread->isInterruptionRequested() && reader.readRow(row)) {
+            ++index;
+            if (isBlankLine(row))
+                continue;
+            RowJob job{planRow(row, index, reader.rowCut(), rules), QFuture<bool>()};
+            if (!job.plan.path.isEmpty() && !job.plan.sameAsEarlier)
+                job.drawn = QtConcurrent::run(&pool, renderRow, job.plan, composition);
+            inFlight.enqueue(job);
+        }
+        if (inFlight.isEmpty())
             break;
-        for (; !thread->isInterruptionRequested() && started < total && started < done + lookAhead; ++started) {
-            if (!plans.at(started).path.isEmpty() && !plans.at(started).sameAsEarlier)
-                drawn[started] = QtConcurrent::run(&pool, renderRow, plans.at(started), composition);
-        }
-        const RowPlan &plan = plans.at(done);
-        emit returnResult(QStringLiteral("progress"), QStringLiteral("正在生成：%1").arg(plan.fields.first()));
+        const RowJob job = inFlight.dequeue();
+        report("progress", reportWithUserText(QStringLiteral("正在生成：%1"), job.plan.fields.first()));
         // A picture already written in this run is never replaced by a later row.
-        bool drawnNow = false;
-        if (plan.sameAsEarlier)
-            drawnNow = !writtenPaths.contains(plan.path) && renderRow(plan, composition);
-        else if (!plan.path.isEmpty())
-            drawnNow = drawn.at(done).result();
-        if (drawnNow) {
-            writtenPaths.insert(plan.path);
+        bool drawn = false;
+        if (job.plan.sameAsEarlier)
+            drawn = !rules.targets.value(job.plan.target) && renderRow(job.plan, composition);
+        else if (!job.plan.path.isEmpty())
+            drawn = job.drawn.result();
+        if (drawn) {
+            rules.targets.insert(job.plan.target, true);
             ++rendered;
-        } else {
+        } else if (log.write(logLine(job.plan.fields))) {
             ++errorCount;
-            log.write((joinCsvFields(plan.fields) + QLatin1Char('\n')).toUtf8());
+        } else {
+            report("warning", writeFailedText);
+            return;
         }
-        emit returnResult(QStringLiteral("count"), QStringLiteral("%1/%2").arg(done + 1).arg(total));
+        ++done;
+        report("count", QStringLiteral("%1/%2").arg(done).arg(qMax(done, total)));
     }
-    log.close();
-
-    if (done < total) {
-        // A stopped run leaves the log as it stands: it may hold lines of earlier runs.
-        emit returnResult(QStringLiteral("stopped"), QStringLiteral("已停止：完成 %1 / 共 %2").arg(done).arg(total));
-        deleteLater();
+    // A log gone meanwhile (a clean run alongside removes it) matters only if it held this run's lines.
+    if (!log.close() && errorCount > 0) {
+        report("warning", writeFailedText);
         return;
     }
+    if (reader.status() != CsvReader::Finished && reader.status() != CsvReader::Reading) {
+        report("warning", reportWithUserText(unreadableCsvText, csvPath));
+        return;
+    }
+    if (reader.status() == CsvReader::Reading) {
+        report("stopped", QStringLiteral("已停止：完成 %1 / 共 %2").arg(done).arg(qMax(done, total)));
+        return;
+    }
+    dropEmptyLog.dismiss();
     if (errorCount > 0) {
-        emit returnResult(QStringLiteral("success"),
-                          QStringLiteral("成功：%1 个， 错误：%2 个，请在保存路径查看错误日志").arg(rendered).arg(errorCount));
+        report("success", QStringLiteral("成功：%1 个， 错误：%2 个，请在保存路径查看错误日志").arg(rendered).arg(errorCount));
     } else {
-        emit returnResult(QStringLiteral("success"), QStringLiteral("成功：%1 个").arg(rendered));
+        report("success", QStringLiteral("成功：%1 个").arg(rendered));
         log.remove();
     }
-    emit returnResult(QStringLiteral("runtime"), elapsedText(timer.elapsed()));
-    emit returnResult(QStringLiteral("progress"), QStringLiteral("<div style='color:green'>操作完成</div>"));
-    deleteLater();
+    report("runtime", elapsedText(timer.elapsed()));
+    report("progress", QStringLiteral("<div style='color:green'>操作完成</div>"));
 }

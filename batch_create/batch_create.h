@@ -25,5 +25,7 @@ public slots:
     void batchStart(QString jiema_path, QString save_path, QString style_type);
 
 private:
+    void run(const QString &csvPath, const QString &savePath, const QString &styleType);
+
     BatchComposition composition;
 };

@@ -4,9 +4,11 @@
 #include "app/page_form.h"
 #include "app/worker_thread.h"
 #include "batch_create/batch_create.h"
+#include "common/report_text.h"
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLineEdit>
 #include <QPushButton>
@@ -77,6 +79,11 @@ void CsvCreate::on_csvCreateBtn_clicked()
     }
     if (save.isEmpty()) {
         showMessageBox(QStringLiteral("请选择二维码保存位置"));
+        return;
+    }
+    // Checked before the save folder is made, so that a mistyped path leaves nothing behind.
+    if (!QFileInfo(csv).isFile() || !QFileInfo(csv).isReadable()) {
+        showMessageBox(reportWithUserText(QStringLiteral("无法读取CSV文件：%1"), csv));
         return;
     }
     if (!QDir(save).exists() && !QDir().mkpath(save)) {

@@ -1,62 +1,160 @@
 #include "batch_create/csv_reader.h"
 
+#include "common/input_limits.h"
 #include "common/text_codec.h"
 
-#include <QFile>
 #include <QTextCodec>
+#include <QTextDecoder>
 
-CsvTable readCsvFile(const QString &path, const QString &codecName)
+namespace {
+
+// Small enough that the rows of one chunk take little memory, large enough to read fast.
+constexpr qint64 chunkSize = 64 * 1024;
+
+bool isSpecial(QChar c)
 {
-    QByteArray bytes;
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-        bytes = file.readAll();
-        file.close();
-    }
-    QTextCodec *named = codecName.isEmpty() ? nullptr : QTextCodec::codecForName(codecName.toLatin1());
-    if (!named)
-        return parseCsvText(decodeUnknownText(bytes));
-    // A byte-order mark still wins over the given name; the codec drops it.
-    return parseCsvText(QTextCodec::codecForUtfText(bytes, named)->toUnicode(bytes));
+    const ushort u = c.unicode();
+    return u == '\n' || u == '\r' || u == ',' || u == '"' || u == 0;
 }
 
-CsvTable parseCsvText(const QString &text)
-{
-    QString normalised = text;
-    normalised.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    if (!normalised.endsWith(QLatin1Char('\n')))
-        normalised += QLatin1Char('\n');
+}
 
-    const QChar quote = QLatin1Char('"');
-    CsvTable table;
-    QStringList row;
-    QString field;
-    bool inQuotes = false;
-    const int size = normalised.size();
-    for (int i = 0; i < size; ++i) {
-        const QChar c = normalised.at(i);
-        if (inQuotes) {
-            if (c != quote) {
-                field += c;
-            } else if (i + 1 < size && normalised.at(i + 1) == quote) {
-                field += quote;
-                ++i;
-            } else {
-                inQuotes = false;
-            }
-        } else if (c == QLatin1Char('\n')) {
-            row << field;
-            field.clear();
-            table << row;
-            row.clear();
-        } else if (c == QLatin1Char(',')) {
-            row << field;
-            field.clear();
-        } else if (c == quote) {
-            inQuotes = true;
+CsvReader::CsvReader(const QString &path)
+    : file(path)
+{
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly) || !(codec = guessTextCodec(file)))
+        state = Unreadable;
+    else
+        decoder.reset(codec->makeDecoder());
+}
+
+CsvReader::~CsvReader() = default;
+
+void CsvReader::rewind()
+{
+    if (!codec || !file.seek(0)) {
+        state = Unreadable;
+        return;
+    }
+    decoder.reset(codec->makeDecoder());
+    state = Reading;
+    parse = Split();
+    rows.clear();
+    rowsCut.clear();
+}
+
+bool CsvReader::readRow(QStringList &row)
+{
+    while (rows.isEmpty() && state == Reading && !parse.inputDone) {
+        const QByteArray chunk = file.read(chunkSize);
+        if (!chunk.isEmpty())
+            feed(decoder->toUnicode(chunk));
+        else if (file.error() != QFileDevice::NoError)
+            state = Unreadable;
+        else
+            finish();
+    }
+    if (state != Reading)
+        return false;
+    if (rows.isEmpty()) {
+        state = Finished;
+        return false;
+    }
+    row = rows.dequeue();
+    lastRowCut = rowsCut.dequeue();
+    return true;
+}
+
+void CsvReader::feed(const QString &text)
+{
+    const QChar *c = text.constData();
+    const QChar *end = c + text.size();
+    while (c < end) {
+        if (parse.crPending) {
+            parse.crPending = false;
+            if (*c != QLatin1Char('\n'))
+                split(QLatin1Char('\r'));
+        }
+        if (c->unicode() == 0) {
+            state = NotText;
+            return;
+        }
+        if (*c == QLatin1Char('\r')) {
+            parse.crPending = true;
+            ++c;
+        } else if (parse.quotePending || isSpecial(*c)) {
+            split(*c++);
         } else {
-            field += c;
+            // A run of ordinary characters joins the field in one step.
+            const QChar *runEnd = c + 1;
+            while (runEnd < end && !isSpecial(*runEnd))
+                ++runEnd;
+            append(c, runEnd - c);
+            parse.lastChar = runEnd[-1];
+            c = runEnd;
         }
     }
-    return table;
+}
+
+void CsvReader::split(QChar c)
+{
+    parse.lastChar = c;
+    const QChar quote = QLatin1Char('"');
+    if (parse.quotePending) {
+        parse.quotePending = false;
+        if (c == quote) {
+            append(&c, 1);
+            return;
+        }
+        parse.inQuotes = false;
+    }
+    if (parse.inQuotes) {
+        if (c == quote)
+            parse.quotePending = true;
+        else
+            append(&c, 1);
+    } else if (c == QLatin1Char('\n')) {
+        endField();
+        rows.enqueue(parse.row);
+        rowsCut.enqueue(parse.cut);
+        parse.row.clear();
+        parse.rowChars = 0;
+        parse.cut = false;
+    } else if (c == QLatin1Char(',')) {
+        endField();
+    } else if (c == quote) {
+        parse.inQuotes = true;
+    } else {
+        append(&c, 1);
+    }
+}
+
+void CsvReader::append(const QChar *chars, qint64 count)
+{
+    const qint64 room = maxCsvRowChars - parse.rowChars;
+    parse.cut = parse.cut || count > room;
+    const qint64 taken = qBound(qint64(0), count, room);
+    parse.field.append(chars, int(taken));
+    parse.rowChars += taken;
+}
+
+// Every field counts as a character, so that a row of endless commas is cut as well.
+void CsvReader::endField()
+{
+    if (parse.row.isEmpty() || !parse.cut)
+        parse.row << parse.field;
+    parse.field.clear();
+    parse.cut = parse.cut || ++parse.rowChars > maxCsvRowChars;
+}
+
+// The text ends with an LF, supplied when missing; a row left open by a quote is dropped.
+void CsvReader::finish()
+{
+    parse.inputDone = true;
+    if (parse.crPending) {
+        parse.crPending = false;
+        split(QLatin1Char('\r'));
+    }
+    if (parse.lastChar != QLatin1Char('\n'))
+        split(QLatin1Char('\n'));
 }

@@ -1,20 +1,19 @@
 #include "batch_create/safe_output_path.h"
 
-#include <QFileInfo>
+#include "common/guarded_file.h"
+
+#include <QFile>
 
 QString safeOutputPath(const QString &folder, const QString &name, const QString &suffix)
 {
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")
-        || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name.contains(QChar()))
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
         return QString();
-    const QString path = folder + QLatin1Char('/') + name + QLatin1Char('.') + suffix;
-    const QFileInfo info(path);
-    if (!info.isSymLink())
-        return path;
-    // Writing follows links, so a link left in the folder must not lead elsewhere.
-    const QString resolved = info.exists() ? info.canonicalFilePath() : info.symLinkTarget();
-    const QString resolvedFolder = QFileInfo(QFileInfo(resolved).absolutePath()).canonicalFilePath();
-    if (resolvedFolder.isEmpty() || resolvedFolder != QFileInfo(folder).canonicalFilePath())
+    for (const QChar c : name) {
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return QString();
+    }
+    const QString fileName = name + QLatin1Char('.') + suffix;
+    if (QFile::encodeName(fileName).size() > maxFileNameBytes)
         return QString();
-    return path;
+    return folder + QLatin1Char('/') + fileName;
 }

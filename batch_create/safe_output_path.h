@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// folder + "/" + name + "." + suffix when that file lies directly inside folder;
-// an empty string when the name holds a path separator or a zero character, is
-// "." or "..", or names a link there that leads out of the folder.
+// folder + "/" + name + "." + suffix when the name can only name a file directly
+// inside folder; an empty string when the name is "." or "..", holds a path
+// separator or a control character (U+0000 to U+001F, U+007F), or is too long
+// for a file name. Where links lead is checked when the file is written.
 QString safeOutputPath(const QString &folder, const QString &name, const QString &suffix);

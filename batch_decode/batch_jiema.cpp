@@ -1,30 +1,44 @@
 #include "batch_decode/batch_jiema.h"
 
+#include "batch_decode/decode_pool.h"
+#include "batch_decode/qr_image_decoder.h"
 #include "common/csv_field.h"
 #include "common/elapsed_text.h"
 #include "common/file_utils.h"
-#include "batch_decode/checked_file.h"
-#include "batch_decode/decode_pool.h"
-#include "batch_decode/qr_image_decoder.h"
+#include "common/folder_listing.h"
+#include "common/guarded_file.h"
+#include "common/guarded_line_file.h"
+#include "common/report_text.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QList>
+#include <QScopeGuard>
 #include <QThread>
+
+#include <vector>
 
 namespace {
 
 struct PictureFolder
 {
     QString path;
-    // Appended to the batch stamp to name the folder's CSV file.
-    QString csvSuffix;
+    // Names the folder's CSV file after the batch stamp; null for the picture folder itself.
+    QString name;
+    // False for a sub-folder that cannot be listed: it is one failed item and has no CSV file.
+    bool listed;
     QStringList pictureNames;
+    // Pictures whose file names cannot be opened, shown as well as they can be.
+    QStringList unreadableNames;
 };
 
 const QString writeFailedText = QStringLiteral("保存文件写入失败，请检查文件夹权限");
+// Runs in the same second take stamp_2, stamp_3, ...; past this something else is wrong.
+constexpr int maxStampAttempts = 1000;
 
 // Letter case is ignored: cameras and scanners often write IMG_0001.JPG.
 bool isAcceptedPicture(const QString &path)
@@ -35,21 +49,45 @@ bool isAcceptedPicture(const QString &path)
     return suffixes.contains(lowerFileSuffix(path));
 }
 
-PictureFolder listFolder(const QString &path, const QString &csvSuffix)
+PictureFolder pictureFolder(const QString &path, const QString &name, const FolderListing &listing)
 {
-    PictureFolder folder{path, csvSuffix, QStringList()};
-    const QFileInfoList entries = QDir(path).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDir::NoSort);
-    for (const QFileInfo &entry : entries) {
-        if (isAcceptedPicture(path + QLatin1Char('/') + entry.fileName()))
-            folder.pictureNames << entry.fileName();
+    PictureFolder folder{path, name, listing.listed, QStringList(), QStringList()};
+    for (const FolderEntry &entry : listing.files) {
+        if (isAcceptedPicture(path + QLatin1Char('/') + entry.name))
+            (entry.readable ? folder.pictureNames : folder.unreadableNames) << entry.name;
     }
     return folder;
+}
+
+// The name of a folder's CSV file, without ".csv". A name too long for the file
+// system keeps the stamp and the start of the sub-folder's name and ends with a
+// short hash of the whole name, which tells such names apart.
+QString csvName(const QString &stamp, const QString &folderName)
+{
+    const QString name = folderName.isNull() ? stamp : stamp + QLatin1Char('_') + folderName;
+    const auto fits = [](const QString &base) { return QFile::encodeName(base + QStringLiteral(".csv")).size() <= maxFileNameBytes; };
+    if (fits(name))
+        return name;
+    const QString hash = QLatin1Char('~')
+        + QString::fromLatin1(QCryptographicHash::hash(folderName.toUtf8(), QCryptographicHash::Sha1).toHex().left(8));
+    QString start = folderName;
+    while (!start.isEmpty() && (!fits(stamp + QLatin1Char('_') + start + hash) || QChar(start.back()).isHighSurrogate()))
+        start.chop(1);
+    return stamp + QLatin1Char('_') + start + hash;
 }
 
 // Sub-folder CSVs name pictures without their trailing suffix.
 QString withoutSuffix(const QString &name)
 {
     return name.left(name.size() - fileSuffix(name).size() - 1);
+}
+
+// In "excel" mode a field that a spreadsheet would take for a formula gets a
+// leading single quote, the usual guard: codes are read from strangers' photos.
+QString spreadsheetSafe(const QString &field, bool excel)
+{
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    return excel && !field.isEmpty() && formulaStarts.contains(field.at(0)) ? QLatin1Char('\'') + field : field;
 }
 
 // The "excel" mode wraps digit strings with a tab so that spreadsheets keep them
@@ -62,10 +100,9 @@ QString contentField(const QString &content, bool excelDigits)
     return quoted;
 }
 
-bool pathTaken(const QString &path)
+QByteArray utf8Line(const QString &line)
 {
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
+    return (line + QLatin1Char('\n')).toUtf8();
 }
 
 }
@@ -99,45 +136,79 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
 
     // Everything is listed before anything is written, so the run never sees its
     // own output, and the total is known for the progress count.
-    QList<PictureFolder> folders{listFolder(jiemaPath, QString())};
-    const QFileInfoList subFolders = QDir(jiemaPath).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
-    for (const QFileInfo &subFolder : subFolders)
-        folders << listFolder(subFolder.absoluteFilePath(), QLatin1Char('_') + subFolder.fileName());
+    const FolderListing listing = listFolder(jiemaPath);
+    if (!listing.listed) {
+        report("warning", QStringLiteral("无法读取你选择的文件夹，请检查文件夹权限"));
+        return;
+    }
+    QList<PictureFolder> folders{pictureFolder(jiemaPath, QString(), listing)};
+    for (const FolderEntry &subFolder : listing.folders) {
+        const QString path = QFileInfo(jiemaPath + QLatin1Char('/') + subFolder.name).absoluteFilePath();
+        // A sub-folder whose name cannot be opened cannot be listed either.
+        folders << pictureFolder(path, subFolder.name, subFolder.readable ? listFolder(path) : FolderListing());
+    }
     QElapsedTimer timer;
     timer.start();
 
-    // A run started in the same second as an earlier one into the same folder
-    // moves to stamp_2, stamp_3, ... instead of appending to the earlier files.
-    // Creating the main CSV with NewOnly claims the stamp against other processes.
-    const QString baseStamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd_hh_mm_ss"));
-    const auto csvPath = [&savePath](const QString &csvName) {
-        return savePath + QLatin1Char('/') + csvName + QStringLiteral(".csv");
-    };
-    QString stamp;
-    CheckedFile mainCsv;
-    for (int attempt = 1;; ++attempt) {
-        stamp = attempt == 1 ? baseStamp : baseStamp + QLatin1Char('_') + QString::number(attempt);
-        bool taken = false;
-        for (const PictureFolder &folder : folders)
-            taken = taken || pathTaken(csvPath(stamp + folder.csvSuffix));
-        if (taken)
-            continue;
-        if (mainCsv.open(csvPath(stamp), QIODevice::NewOnly, true))
-            break;
-        if (!pathTaken(csvPath(stamp))) {
-            report("warning", writeFailedText);
-            return;
-        }
-    }
     const QString errorLogPath = savePath + QStringLiteral("/error_log.txt");
-    CheckedFile errorLog;
-    if (!errorLog.open(errorLogPath, QIODevice::OpenMode(), false)) {
+    GuardedLineFile errorLog;
+    if (!errorLog.append(errorLogPath)) {
         report("warning", QStringLiteral("错误日志写入失败，请检查保存文件夹权限"));
         return;
     }
-    if (!mainCsv.write(QStringLiteral("fileName,qrContent \n"))) {
-        report("warning", writeFailedText);
-        return;
+    int errorCount = 0;
+    // A log this run made and wrote no line into goes again, whichever way the run ends.
+    auto dropEmptyLog = qScopeGuard([&errorLog, &errorCount] {
+        if (errorLog.created() && errorCount == 0)
+            errorLog.remove();
+    });
+
+    // Every CSV file of the run is created new, under one stamp for which all their
+    // names are free; names of runs started in the same second can then never meet.
+    const QString baseStamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd_hh_mm_ss"));
+    const auto csvPath = [&savePath](const QString &name) {
+        return savePath + QLatin1Char('/') + name + QStringLiteral(".csv");
+    };
+    QString stamp;
+    std::vector<GuardedLineFile> csvFiles;
+    csvFiles.reserve(size_t(folders.size()));
+    // CSV files of folders the run does not reach are removed again.
+    int reached = -1;
+    const auto dropUnreached = qScopeGuard([&csvFiles, &reached] {
+        for (size_t i = size_t(reached + 1); i < csvFiles.size(); ++i)
+            csvFiles[i].remove();
+    });
+    bool claimed = false;
+    for (int attempt = 1; !claimed; ++attempt) {
+        for (GuardedLineFile &file : csvFiles)
+            file.remove();
+        csvFiles.clear();
+        if (attempt > maxStampAttempts) {
+            report("warning", writeFailedText);
+            return;
+        }
+        stamp = attempt == 1 ? baseStamp : baseStamp + QLatin1Char('_') + QString::number(attempt);
+        claimed = true;
+        for (const PictureFolder &folder : folders) {
+            csvFiles.emplace_back();
+            GuardedLineFile &file = csvFiles.back();
+            if (!folder.listed)
+                continue;
+            if (!file.create(csvPath(csvName(stamp, folder.name)))) {
+                claimed = false;
+                if (file.takenByOther())
+                    break;
+                report("warning", writeFailedText);
+                return;
+            }
+            // The byte-order mark lets spreadsheet programs read the file as UTF-8.
+            const QByteArray start = QByteArrayLiteral("\xEF\xBB\xBF")
+                + (folder.name.isNull() ? QByteArrayLiteral("fileName,qrContent \n") : QByteArray());
+            if (!file.write(start) || !file.close()) {
+                report("warning", writeFailedText);
+                return;
+            }
+        }
     }
 
     DecodePool pool(findDetectorModels(modelFolders));
@@ -148,61 +219,82 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
     for (const PictureFolder &folder : folders) {
         for (const QString &name : folder.pictureNames)
             pool.add(folder.path + QLatin1Char('/') + name);
-        total += folder.pictureNames.size();
+        total += folder.listed ? folder.pictureNames.size() + folder.unreadableNames.size() : 1;
     }
 
     QString csvLabels;
     int successCount = 0;
-    int errorCount = 0;
-    for (int i = 0; i < folders.size(); ++i) {
-        const PictureFolder &folder = folders.at(i);
-        const bool isMain = i == 0;
-        const QString csvName = stamp + folder.csvSuffix;
-        csvLabels += QStringLiteral("<div style='color:blue'>") + csvName.toHtmlEscaped() + QStringLiteral(".csv</div>");
-        CheckedFile subCsv;
-        if (!isMain && !subCsv.open(csvPath(csvName), QIODevice::OpenMode(), true)) {
+    // One failed item: a log line; false when the line cannot be written.
+    const auto logFailure = [&](const QString &what) {
+        if (!errorLog.write(utf8Line(stamp + QStringLiteral(" : ") + what)))
+            return false;
+        ++errorCount;
+        report("count", QStringLiteral("%1/%2").arg(successCount + errorCount).arg(total));
+        return true;
+    };
+    for (reached = 0; reached < folders.size(); ++reached) {
+        const PictureFolder &folder = folders.at(reached);
+        if (!folder.listed) {
+            if (!logFailure(folder.path + QStringLiteral(" （无法读取文件夹）"))) {
+                report("warning", writeFailedText);
+                return;
+            }
+            continue;
+        }
+        const bool isMain = folder.name.isNull();
+        csvLabels += QStringLiteral("<div style='color:blue'>") + csvName(stamp, folder.name).toHtmlEscaped()
+            + QStringLiteral(".csv</div>");
+        GuardedLineFile &csv = csvFiles[size_t(reached)];
+        if (!csv.reopen()) {
             report("warning", writeFailedText);
             return;
         }
-        CheckedFile &csv = isMain ? mainCsv : subCsv;
         for (const QString &name : folder.pictureNames) {
             if (QThread::currentThread()->isInterruptionRequested()) {
                 report("stopped", QStringLiteral("已停止：完成 %1 / 共 %2").arg(successCount + errorCount).arg(total));
                 return;
             }
             const QString path = folder.path + QLatin1Char('/') + name;
-            report("progress", QStringLiteral("正在解码：%1").arg(path));
+            report("progress", reportWithUserText(QStringLiteral("正在解码：%1"), path));
             const QString content = pool.takeNext();
             bool written = false;
             if (content.isEmpty()) {
-                ++errorCount;
-                written = errorLog.write(stamp + QStringLiteral(" : ") + path + QLatin1Char('\n'));
+                written = logFailure(path);
             } else {
-                ++successCount;
-                const QString nameField = quoteCsvField(isMain ? name : withoutSuffix(name));
-                written = csv.write(nameField + QLatin1Char(',') + contentField(content, excel && isMain) + QLatin1Char('\n'));
+                const QString nameField = quoteCsvField(spreadsheetSafe(isMain ? name : withoutSuffix(name), excel));
+                written = csv.write(utf8Line(nameField + QLatin1Char(',') + contentField(spreadsheetSafe(content, excel), excel && isMain)));
+                successCount += written ? 1 : 0;
+                if (written)
+                    report("count", QStringLiteral("%1/%2").arg(successCount + errorCount).arg(total));
             }
             if (!written) {
                 report("warning", writeFailedText);
                 return;
             }
-            report("count", QStringLiteral("%1/%2").arg(successCount + errorCount).arg(total));
+        }
+        for (const QString &name : folder.unreadableNames) {
+            if (!logFailure(folder.path + QLatin1Char('/') + name + QStringLiteral(" （文件名编码无法识别）"))) {
+                report("warning", writeFailedText);
+                return;
+            }
         }
         if (!csv.close()) {
             report("warning", writeFailedText);
             return;
         }
     }
-    if (!errorLog.close()) {
+    // A log gone meanwhile (a clean run alongside removes it) matters only if it held this run's lines.
+    if (!errorLog.close() && errorCount > 0) {
         report("warning", writeFailedText);
         return;
     }
 
+    dropEmptyLog.dismiss();
     if (errorCount > 0) {
         report("success", QStringLiteral("成功：%1 个， 错误：%2 个，请在保存路径查看错误日志").arg(successCount).arg(errorCount));
     } else {
         report("success", QStringLiteral("成功：%1 个").arg(successCount));
-        QFile::remove(errorLogPath);
+        errorLog.remove();
     }
     report("runtime", elapsedText(timer.elapsed()));
     report("progress", QStringLiteral("<div style='color:green;margin-bottom:10px;'>操作完成，请查看文件：</div>") + csvLabels);

@@ -1,9 +1,11 @@
 #include "batch_decode/qr_image_decoder.h"
 
+#include "common/input_limits.h"
 #include "common/text_codec.h"
 
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/wechat_qrcode.hpp>
@@ -21,6 +23,9 @@ QString payloadText(const std::string &payload)
 
 cv::Mat readPicture(const QString &picturePath)
 {
+    QImageReader sizeReader(picturePath);
+    if (!pictureSizeAllowed(sizeReader))
+        return cv::Mat();
     const QString suffix = lowerFileSuffix(picturePath);
     if (suffix == QLatin1String("jpg") || suffix == QLatin1String("png"))
         return cv::imread(QFile::encodeName(picturePath).toStdString(), cv::IMREAD_COLOR);

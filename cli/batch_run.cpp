@@ -11,11 +11,11 @@ namespace {
 
 volatile std::sig_atomic_t interruptRequested = 0;
 
-void onInterrupt(int)
+void onInterrupt(int signal)
 {
     interruptRequested = 1;
-    // A second Ctrl+C ends the program at once.
-    std::signal(SIGINT, SIG_DFL);
+    // A second Ctrl+C (or SIGTERM) ends the program at once.
+    std::signal(signal, SIG_DFL);
 }
 
 }
@@ -36,11 +36,13 @@ int runOnWorkerThread(QObject *worker, const std::function<void()> &start, const
     });
     interruptWatch.start(50);
     std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
     QMetaObject::invokeMethod(worker, start, Qt::QueuedConnection);
     thread.start();
     loop.exec();
     thread.wait();
     std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
     if (!interruptRequested)
         return printer.exitCode();
     fputs("已中断：已生成的文件保留在保存文件夹中\n", stderr);

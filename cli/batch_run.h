@@ -7,12 +7,12 @@
 
 #include <functional>
 
-// Exit code of a run stopped by Ctrl+C (128 + SIGINT, as shells report it).
+// Exit code of a run stopped by Ctrl+C or SIGTERM (128 + SIGINT, as shells report Ctrl+C).
 constexpr int interruptedExitCode = 130;
 
 // Moves the parentless worker onto a thread of its own, calls start there and
-// waits until the worker has deleted itself. Ctrl+C asks the worker to stop after
-// its current item. Returns the printer's exit code, or interruptedExitCode.
+// waits until the worker has deleted itself. Ctrl+C and SIGTERM ask the worker to
+// stop after its items in hand. Returns the printer's exit code, or interruptedExitCode.
 int runOnWorkerThread(QObject *worker, const std::function<void()> &start, const ReportPrinter &printer);
 
 // Runs one batch worker (batchStart(QString, QString, QString) and

@@ -79,6 +79,11 @@ QString usageText(const QVector<Command> &commands)
     text += QStringLiteral("\n选项：\n"
                            "  -h, --help       显示本帮助\n"
                            "  -v, --version    显示版本号\n\n"
-                           "结束时返回 0 表示成功，1 表示批处理出错，2 表示用法错误，130 表示被 Ctrl+C 中断\n（当前条目完成后停止，已生成的文件保留）。\n");
+                           "退出码：\n"
+                           "  0    全部成功\n"
+                           "  1    无法运行（如找不到文件夹、无法读取CSV文件、无法写入保存文件夹）\n"
+                           "  2    用法错误\n"
+                           "  3    运行完成，但有失败的条目，见保存文件夹中的 error_log.txt\n"
+                           "  130  被 Ctrl+C 或 SIGTERM 中断（手头的条目完成后停止，已生成的文件保留）\n");
     return text;
 }

@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QStringList>
 
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -19,28 +20,21 @@ void writeText(FILE *stream, const QString &text)
 
 int runGenerate(const CommandLine &line)
 {
-    // The worker takes an unreadable file for an empty one; a mistyped path must not pass for success.
-    const QString csvPath = line.arguments.at(0);
-    const QFileInfo csv(csvPath);
-    if (!csv.isFile() || !csv.isReadable()) {
-        writeText(stderr, QStringLiteral("无法读取CSV文件：%1\n").arg(csvPath));
-        return 1;
-    }
     const ComposeOptions options = readComposeOptions(line.options);
     if (options.exitCode != 0) {
-        writeText(stderr, QStringLiteral("错误：%1\n").arg(options.error));
+        writeText(stderr, QStringLiteral("错误：%1\n").arg(printableText(options.error)));
         return options.exitCode;
     }
     auto *worker = new BatchCreate;
     worker->setComposition(options.composition);
-    return runBatchWorker(worker, csvPath, line.arguments.at(1), QStringLiteral("qrcustom"));
+    return runBatchWorker(worker, line.arguments.at(0), line.arguments.at(1), QStringLiteral("qrcustom"));
 }
 
 int runDecode(const CommandLine &line)
 {
     const QString pictures = line.arguments.at(0);
     if (!QFileInfo(pictures).isDir()) {
-        writeText(stderr, QStringLiteral("二维码图片文件夹不存在：%1\n").arg(pictures));
+        writeText(stderr, QStringLiteral("二维码图片文件夹不存在：%1\n").arg(printableText(pictures)));
         return 1;
     }
     const QString mode = line.flags.contains(QLatin1String("--excel")) ? QStringLiteral("excel") : QStringLiteral("default");
@@ -84,7 +78,7 @@ int main(int argc, char *argv[])
         writeText(stdout, QStringLiteral("glyphora-batch " GLYPHORA_VERSION "\n"));
         return 0;
     case CommandLine::UsageError:
-        writeText(stderr, QStringLiteral("错误：%1\n\n").arg(line.error) + usageText(commands));
+        writeText(stderr, QStringLiteral("错误：%1\n\n").arg(printableText(line.error)) + usageText(commands));
         return 2;
     case CommandLine::Run:
         break;
@@ -95,5 +89,8 @@ int main(int argc, char *argv[])
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    // Past a file-size limit a write then fails and is reported like a full disk,
+    // instead of the signal ending the program with a file cut mid-line.
+    std::signal(SIGXFSZ, SIG_IGN);
     return line.command->run(line);
 }

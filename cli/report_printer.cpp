@@ -7,17 +7,35 @@
 
 namespace {
 
-// Progress messages may be rich text for the window's labels; the same test the
-// labels use decides whether to strip the markup.
+// Messages may be rich text for the window's labels, user data in them escaped;
+// the same test the labels use decides whether to turn the markup into text. Line
+// breaks of rich text come from its markup (the data's own become blanks) and stay.
 QString plainText(const QString &message)
 {
     if (!Qt::mightBeRichText(message))
-        return message;
-    return QTextDocumentFragment::fromHtml(message).toPlainText();
+        return printableText(message);
+    QStringList lines = QTextDocumentFragment::fromHtml(message).toPlainText().split(QLatin1Char('\n'));
+    for (QString &line : lines)
+        line = printableText(line);
+    return lines.join(QLatin1Char('\n'));
 }
 
 const int barWidth = 30;
 
+}
+
+QString printableText(const QString &text)
+{
+    QString printable;
+    printable.reserve(text.size());
+    for (const QChar c : text) {
+        const ushort u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u <= 0x9F))
+            printable += QStringLiteral("\\x") + QString::number(u, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+        else
+            printable += c;
+    }
+    return printable;
 }
 
 ReportPrinter::ReportPrinter()
@@ -40,14 +58,14 @@ void ReportPrinter::print(const QString &type, const QString &message)
         return;
     }
     if (type == QLatin1String("warning") || type == QLatin1String("notice")) {
-        writeLine(err, message);
-    } else if (type == QLatin1String("progress")) {
-        writeLine(out, plainText(message));
+        writeLine(err, plainText(message));
     } else if (type == QLatin1String("success")) {
         succeeded = true;
-        writeLine(out, message);
-    } else if (type == QLatin1String("runtime") || type == QLatin1String("stopped")) {
-        writeLine(out, message);
+        // Both workers name failed items in their success text this way.
+        failures = message.contains(QStringLiteral("错误："));
+        writeLine(out, plainText(message));
+    } else if (type == QLatin1String("progress") || type == QLatin1String("runtime") || type == QLatin1String("stopped")) {
+        writeLine(out, plainText(message));
     }
 }
 

@@ -17,8 +17,9 @@ public:
     ReportPrinter();
     ReportPrinter(FILE *out, FILE *err, bool terminal);
 
-    // 0 once the run has reported success, 1 otherwise.
-    int exitCode() const { return succeeded ? 0 : 1; }
+    // 0 once the run has reported success, 3 when that success names failed
+    // items, 1 when no success came.
+    int exitCode() const { return !succeeded ? 1 : failures ? 3 : 0; }
 
 public slots:
     void print(const QString &type, const QString &message);
@@ -32,4 +33,9 @@ private:
     bool terminal;
     bool progressShown = false;
     bool succeeded = false;
+    bool failures = false;
 };
+
+// The text with every control character (U+0000 to U+001F, U+007F to U+009F)
+// written as \xNN, so that names, paths and decoded texts cannot drive the terminal.
+QString printableText(const QString &text);

@@ -1,5 +1,7 @@
 #include "common/file_utils.h"
 
+#include "common/report_text.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -27,7 +29,7 @@ QString cacheDirPath(QString *failureMessage)
     const QString path = QDir::currentPath();
     bool create = true;
     if ((path.isEmpty() || !ensureDir(path, create)) && failureMessage)
-        *failureMessage = QStringLiteral("缓存目录创建失败，不能生成二维码，请手动创建：") + path;
+        *failureMessage = reportWithUserText(QStringLiteral("缓存目录创建失败，不能生成二维码，请手动创建：%1"), path);
     return path;
 }
 

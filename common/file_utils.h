@@ -9,7 +9,7 @@ QString fileSuffix(const QString &name);
 bool ensureDir(const QString &path, bool &create);
 
 // The working folder, made if it is missing. When it cannot be made, the message
-// for the user is stored in failureMessage (when given); showing it is the caller's
+// for the user (rich text) is stored in failureMessage (when given); showing it is the caller's
 // job, because this may run on a worker thread where no widget may be created.
 QString cacheDirPath(QString *failureMessage = nullptr);
 

@@ -13,11 +13,23 @@ constexpr qint64 maxPicturePixels = 64'000'000;
 // Longest content any QR code can hold: 7,089 digits in numeric mode. Longer
 // content fails at once instead of keeping the encoder busy.
 constexpr int maxContentDigits = 7089;
+// Longest content of digits, capital letters and " $%*+-./:" (alphanumeric mode).
+constexpr int maxContentAlphanumeric = 4296;
 // Longest content in byte mode (version 40, level L).
 constexpr int maxContentBytes = 2953;
 
+// Longest CSV row read whole, in characters, each field counting one more. A row
+// only needs a name and a content, so this stops nothing but a runaway row (a
+// quote never closed in a huge file) from taking the memory; a longer row fails.
+constexpr qint64 maxCsvRowChars = 16 * 1024 * 1024;
+
 class QImageReader;
+class QString;
 
 // True when the reader's picture declares a size of at most maxPicturePixels. A
 // picture whose size cannot be told without decoding it is refused as well.
 bool pictureSizeAllowed(QImageReader &reader);
+
+// False for content that no QR code can hold: its digits, alphanumeric characters
+// and other bytes (UTF-8) together need more room than the largest code has.
+bool contentLengthAllowed(const QString &content);

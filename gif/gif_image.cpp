@@ -1,9 +1,8 @@
 #include "gif/gif_image.h"
 
+#include "common/guarded_file.h"
 #include "gif/gif_image_private.h"
 #include "gif/gif_writer.h"
-
-#include <QSaveFile>
 
 GifImage::GifImage(QSize size)
     : d(new GifImagePrivate)
@@ -33,13 +32,7 @@ void GifImage::addFrame(const QImage &image, QPoint offset, int delay)
 
 bool GifImage::save(const QString &fileName) const
 {
-    // Written beside the target and renamed over it at the end, so a failed write
-    // leaves neither a truncated file nor a damaged old one.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // commit() misses a failure of the last buffered write, so that is flushed first.
-    return write(&file) && file.flush() && file.commit();
+    return writeGuardedFile(fileName, [this](QIODevice *device) { return write(device); });
 }
 
 bool GifImage::write(QIODevice *device) const

@@ -1,11 +1,11 @@
 #include "render/image_file.h"
 
+#include "common/guarded_file.h"
 #include "common/input_limits.h"
 
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
 
 QImage readImageFile(const QString &path, QSize *refusedSize)
 {
@@ -34,14 +34,5 @@ bool writeImageFile(const QImage &image, const QString &path)
     const QByteArray format = QFileInfo(path).suffix().toLower().toLatin1();
     if (format.isEmpty() || !QImageWriter::supportedImageFormats().contains(format))
         return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QImageWriter writer(&file, format);
-    if (!writer.write(image)) {
-        file.cancelWriting();
-        return false;
-    }
-    // commit() misses a failure of the last buffered write, so that is flushed first.
-    return file.flush() && file.commit();
+    return writeGuardedFile(path, [&](QIODevice *device) { return QImageWriter(device, format).write(image); });
 }

@@ -1,0 +1,109 @@
+#include "common/guarded_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Links are followed at most this often, as the system itself does.
+constexpr int maxLinkDepth = 40;
+
+// folder/name with the folder part made real; empty when the name part names no file.
+QByteArray withRealFolder(const QByteArray &path, bool *ok)
+{
+    const int slash = path.lastIndexOf('/');
+    const QByteArray name = path.mid(slash + 1);
+    if (slash < 0 || name.isEmpty() || name == "." || name == "..") {
+        *ok = false;
+        return QByteArray();
+    }
+    char *resolved = ::realpath(slash == 0 ? "/" : path.left(slash).constData(), nullptr);
+    *ok = resolved != nullptr;
+    if (!resolved)
+        return QByteArray();
+    const QByteArray folder(resolved);
+    std::free(resolved);
+    return (folder == "/" ? QByteArray() : folder) + '/' + name;
+}
+
+}
+
+QString guardedTarget(const QString &path)
+{
+    QByteArray current = QFile::encodeName(QDir::isRelativePath(path) ? QDir::currentPath() + QLatin1Char('/') + path : path);
+    bool ok = true;
+    current = withRealFolder(current, &ok);
+    if (!ok)
+        return QString();
+    const QByteArray folder = current.left(current.lastIndexOf('/'));
+    for (int depth = 0;; ++depth) {
+        struct stat info;
+        if (::lstat(current.constData(), &info) != 0) {
+            if (errno != ENOENT)
+                return QString();
+            break;
+        }
+        if (!S_ISLNK(info.st_mode))
+            break;
+        if (depth == maxLinkDepth)
+            return QString();
+        char target[PATH_MAX];
+        const ssize_t size = ::readlink(current.constData(), target, sizeof target);
+        if (size <= 0 || size == ssize_t(sizeof target))
+            return QString();
+        const QByteArray link(target, int(size));
+        current = withRealFolder(link.startsWith('/') ? link : current.left(current.lastIndexOf('/') + 1) + link, &ok);
+        if (!ok)
+            return QString();
+    }
+    const QByteArray targetFolder = current.left(current.lastIndexOf('/'));
+    if (targetFolder != folder && !targetFolder.startsWith(folder + '/'))
+        return QString();
+    return QFile::decodeName(current);
+}
+
+bool writeGuardedFile(const QString &path, const std::function<bool(QIODevice *)> &writeContent)
+{
+    const QString target = guardedTarget(path);
+    if (target.isEmpty())
+        return false;
+    const QByteArray targetName = QFile::encodeName(target);
+    const QByteArray folder = targetName.left(targetName.lastIndexOf('/') + 1);
+    QByteArray partName;
+    int fd = -1;
+    // The new file is made beside the target under a name no one else uses.
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        partName = folder + ".glyphora-" + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".part";
+        fd = ::open(partName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return false;
+    }
+    if (fd < 0)
+        return false;
+    // A file replaced keeps its permissions.
+    struct stat existing;
+    const bool keepMode = ::lstat(targetName.constData(), &existing) == 0 && S_ISREG(existing.st_mode);
+    QFile file;
+    bool ok = file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)
+        && (!keepMode || ::fchmod(fd, existing.st_mode & 07777) == 0) && writeContent(&file) && file.flush()
+        && (::fdatasync(fd) == 0 || errno == EINVAL);
+    if (file.isOpen())
+        file.close();
+    else
+        ::close(fd);
+    ok = ok && file.error() == QFileDevice::NoError;
+    // The rename replaces whatever now stands at the target, a link included, and never follows it.
+    if (ok && std::rename(partName.constData(), targetName.constData()) == 0)
+        return true;
+    ::unlink(partName.constData());
+    return false;
+}
