@@ -14,10 +14,18 @@ QString lowerSuffix(const QString &path)
     return QFileInfo(path).suffix().toLower();
 }
 
-QString unreadable(const QString &what, const QString &path, QSize refused)
+QString unreadable(const QString &what, const QString &path, QSize refused, int frames = 1)
 {
     if (!refused.isValid())
         return QStringLiteral("无法读取%1：%2").arg(what, path);
+    if (frames > 1) {
+        return QStringLiteral("%1过大：%2（%3 帧，每帧 %4×%5 像素，合计最多 %6 万像素）")
+            .arg(what, path)
+            .arg(frames)
+            .arg(refused.width())
+            .arg(refused.height())
+            .arg(maxPicturePixels / 10000);
+    }
     return QStringLiteral("%1过大：%2（%3×%4 像素，最多 %5 万像素）")
         .arg(what, path)
         .arg(refused.width())
@@ -44,8 +52,9 @@ QString BatchComposition::load(const QrStyleRecord &sample)
         return unreadable(QStringLiteral("Logo图片"), logoPath, refused);
     if (backgroundPath.isEmpty())
         return QString();
-    if (!readBackgroundPicture(backgroundPath, animated(), &background, &refused))
-        return unreadable(QStringLiteral("背景图片"), backgroundPath, refused);
+    int refusedFrames = 1;
+    if (!readBackgroundPicture(backgroundPath, animated(), &background, &refused, &refusedFrames))
+        return unreadable(QStringLiteral("背景图片"), backgroundPath, refused, refusedFrames);
     QrStyleRecord placed = sample;
     applyTo(placed);
     if (!canvasFitsOn(placed, background.size())) {

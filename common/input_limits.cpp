@@ -1,13 +1,39 @@
 #include "common/input_limits.h"
 
+#include <QFile>
 #include <QImageReader>
 #include <QString>
 
 #include <cstring>
 
-bool pictureSizeAllowed(QImageReader &reader)
+namespace {
+
+// The logical screen of a GIF file: bytes 6 to 9, little-endian.
+QSize gifScreenSize(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QSize();
+    const QByteArray header = file.read(10);
+    if (header.size() < 10 || !header.startsWith("GIF"))
+        return QSize();
+    const auto word = [&header](int at) { return uchar(header.at(at)) | uchar(header.at(at + 1)) << 8; };
+    return QSize(word(6), word(8));
+}
+
+} // namespace
+
+QSize declaredPictureSize(QImageReader &reader)
 {
     const QSize size = reader.size();
+    if (!size.isValid() || reader.format() != "gif")
+        return size;
+    return size.expandedTo(gifScreenSize(reader.fileName()));
+}
+
+bool pictureSizeAllowed(QImageReader &reader)
+{
+    const QSize size = declaredPictureSize(reader);
     return size.isValid() && !size.isEmpty() && qint64(size.width()) * size.height() <= maxPicturePixels;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QtGlobal>
 
 // Every limit on what the program accepts as input, in one place. A limit refuses
@@ -25,6 +26,11 @@ constexpr qint64 maxCsvRowChars = 16 * 1024 * 1024;
 
 class QImageReader;
 class QString;
+
+// The size the reader's picture will have once decoded, as its file declares it:
+// for a GIF file the larger of its first frame and its logical screen, on which
+// Qt draws every frame. Invalid when it cannot be told without decoding.
+QSize declaredPictureSize(QImageReader &reader);
 
 // True when the reader's picture declares a size of at most maxPicturePixels. A
 // picture whose size cannot be told without decoding it is refused as well.

@@ -19,14 +19,25 @@ bool takesFrame(int step, int count)
     return step < maxFrameSteps && (count < framesForEverySecondStep || step % 2 == 0);
 }
 
-void readFrames(const QString &path, BackgroundPicture *picture)
+// False when the frames kept would hold more pixels than one picture may: every
+// code drawn on the background is composed onto each of them.
+bool readFrames(const QString &path, BackgroundPicture *picture, int *refusedFrames)
 {
     QImageReader reader(path);
     if (!reader.supportsAnimation() || !pictureSizeAllowed(reader))
-        return;
+        return true;
     // The reader moves on only when a frame is read, so skipped steps skip no
     // frame: the output holds the first frames of the background.
     const int count = reader.imageCount();
+    int kept = 0;
+    for (int step = 0; step < count; ++step)
+        kept += takesFrame(step, count) ? 1 : 0;
+    const QSize size = declaredPictureSize(reader);
+    if (qint64(size.width()) * size.height() * kept > maxPicturePixels) {
+        if (refusedFrames)
+            *refusedFrames = kept;
+        return false;
+    }
     QVector<QImage> frames;
     QVector<int> delays;
     for (int step = 0; step < count && step < maxFrameSteps; ++step) {
@@ -41,17 +52,19 @@ void readFrames(const QString &path, BackgroundPicture *picture)
         delays << reader.nextImageDelay();
     }
     if (frames.isEmpty())
-        return;
+        return true;
     picture->frames = frames;
     picture->delays = delays;
     QFile file(path);
     if (file.open(QIODevice::ReadOnly))
         picture->looping = readGifLoopCount(file.readAll(), &picture->loopCount);
+    return true;
 }
 
 } // namespace
 
-bool readBackgroundPicture(const QString &path, bool animated, BackgroundPicture *picture, QSize *refusedSize)
+bool readBackgroundPicture(const QString &path, bool animated, BackgroundPicture *picture, QSize *refusedSize,
+                           int *refusedFrames)
 {
     *picture = BackgroundPicture();
     const QImage first = readImageFile(path, refusedSize);
@@ -60,7 +73,11 @@ bool readBackgroundPicture(const QString &path, bool animated, BackgroundPicture
     picture->frames << first;
     picture->delays << -1;
     picture->animated = animated;
-    if (animated)
-        readFrames(path, picture);
+    if (animated && !readFrames(path, picture, refusedFrames)) {
+        if (refusedSize)
+            *refusedSize = first.size();
+        *picture = BackgroundPicture();
+        return false;
+    }
     return true;
 }

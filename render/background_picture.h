@@ -25,5 +25,7 @@ struct BackgroundPicture
 
 // Reads the picture at path, as the frames of an animation when animated is set and
 // the file is one. False when it cannot be read, or declares more pixels than
-// allowed: then refusedSize gets the declared size.
-bool readBackgroundPicture(const QString &path, bool animated, BackgroundPicture *picture, QSize *refusedSize);
+// allowed, counting every frame kept: then refusedSize gets the declared size and
+// refusedFrames the number of frames kept.
+bool readBackgroundPicture(const QString &path, bool animated, BackgroundPicture *picture, QSize *refusedSize,
+                           int *refusedFrames = nullptr);

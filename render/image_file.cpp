@@ -16,8 +16,8 @@ QImage readImageFile(const QString &path, QSize *refusedSize)
         if (!reader.canRead())
             continue;
         if (!pictureSizeAllowed(reader)) {
-            if (refusedSize && reader.size().isValid())
-                *refusedSize = reader.size();
+            if (refusedSize)
+                *refusedSize = declaredPictureSize(reader);
             return QImage();
         }
         const QImage image = reader.read();

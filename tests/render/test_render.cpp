@@ -454,6 +454,16 @@ void TestRender::composition()
     QVERIFY(writeFile(composition.backgroundPath,
                       QByteArray::fromHex("4749463839611027581b0000002c000000001027581b000002003b")));
     QVERIFY(composition.load(row).startsWith(QStringLiteral("背景图片过大")));
+    // A 1 x 1 frame on that logical screen decodes to the whole screen all the same.
+    const QByteArray screen = QByteArray::fromHex("4749463839611027581b800000ffffff000000");
+    const QByteArray dot = QByteArray::fromHex("21f90400050000002c0000000001000100000202440100");
+    QVERIFY(writeFile(composition.backgroundPath, screen + dot + ";"));
+    QVERIFY(composition.load(row).startsWith(QStringLiteral("背景图片过大")));
+    // 16 frames of 3000 x 3000 keep 8, 72 million pixels in all.
+    composition.backgroundPath = dir.filePath(QStringLiteral("long.gif"));
+    QVERIFY(writeFile(composition.backgroundPath, screen.left(6) + QByteArray::fromHex("b80bb80b800000ffffff000000")
+                                                      + dot.repeated(16) + ";"));
+    QVERIFY(composition.load(row).contains(QStringLiteral("8 帧，每帧 3000×3000 像素")));
 }
 
 void TestRender::logo_data()
