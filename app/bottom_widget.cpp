@@ -2,7 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPixmap>
+#include <QIcon>
 
 BottomWidget::BottomWidget(QWidget *parent)
     : QFrame(parent)
@@ -14,7 +14,8 @@ BottomWidget::BottomWidget(QWidget *parent)
     bottomLayout->setContentsMargins(bottomLayout->contentsMargins().left(), 0, bottomLayout->contentsMargins().right(), 0);
 
     cornerLabel = new QLabel(this);
-    cornerLabel->setPixmap(QPixmap(QStringLiteral("://static/images/BottomPlay/BottomRight.png")));
+    // Through an icon, which takes the @2x picture on scaled screens.
+    cornerLabel->setPixmap(QIcon(QStringLiteral("://static/images/BottomPlay/BottomRight.png")).pixmap(8, 8));
     cornerLabel->setAttribute(Qt::WA_TranslucentBackground);
 
     infoLabel = new QLabel(QStringLiteral("Glyphora %1 · 二维码批量生成与批量解码").arg(QStringLiteral(GLYPHORA_VERSION)), this);
