@@ -22,12 +22,13 @@ namespace {
 const QString picturePathKey = QStringLiteral("paths/pictureFolder");
 const QString savePathKey = QStringLiteral("paths/decodedFolder");
 
-// The CSV names of the final report become links that open the files.
+// The CSV names of the final report become links that open the files; not
+// underlined, because a line would hide the underscores of the names.
 QString withCsvLinks(const QString &message)
 {
     static const QRegularExpression csvName(QStringLiteral("<div style='color:blue'>([^<]*)</div>"));
     QString linked = message;
-    return linked.replace(csvName, QStringLiteral("<div><a href=\"\\1\" style='color:blue'>\\1</a></div>"));
+    return linked.replace(csvName, QStringLiteral("<div><a href=\"\\1\" style='color:blue;text-decoration:none'>\\1</a></div>"));
 }
 
 } // namespace
