@@ -58,11 +58,6 @@ QWidget *workPage(QWidget *window, int page)
     return page ? static_cast<QWidget *>(window->findChild<JieMa *>()) : window->findChild<CsvCreate *>();
 }
 
-template <class W = QWidget> W *named(QWidget *parent, const char *name)
-{
-    return parent->findChild<W *>(QLatin1String(name));
-}
-
 // Fills the page's fields with an input of the given number of items in the folder: CSV rows named
 // by their number and holding "code <number>", or pictures of the code "code".
 void fillForRun(QWidget *page, const QString &folder, int items, const QString &save)
@@ -76,9 +71,9 @@ void fillForRun(QWidget *page, const QString &folder, int items, const QString &
         QVERIFY(i == 0 || QFile::copy(folder + "/in/0.png", folder + QStringLiteral("/in/%1.png").arg(i)));
     }
     QVERIFY(writeFile(folder + "/in/data.csv", csv));
-    const bool decoding = qobject_cast<JieMa *>(page);
-    named<QLineEdit>(page, decoding ? "jiemaPathEdit" : "csvPathEdit")->setText(folder + (decoding ? "/in" : "/in/data.csv"));
-    named<QLineEdit>(page, "savePathEdit")->setText(save);
+    const QList<QLineEdit *> edits = page->findChildren<QLineEdit *>();
+    edits.first()->setText(folder + (qobject_cast<JieMa *>(page) ? "/in" : "/in/data.csv"));
+    edits.last()->setText(save);
 }
 
 } // namespace
@@ -278,46 +273,38 @@ private slots:
         window.show();
         QWidget *form = workPage(&window, page);
         fillForRun(form, tmp.path(), 200, save);
-        auto *start = named<QPushButton>(form, page ? "jieMaBtn" : "csvCreateBtn");
-        auto *stop = named<QPushButton>(form, "stopBtn");
+        auto *start = form->findChild<QPushButton *>(page ? "jieMaBtn" : "csvCreateBtn");
+        auto *stop = form->findChild<QPushButton *>("stopBtn");
         start->click();
         QVERIFY(stop->isVisibleTo(form) && !start->isEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(named<QProgressBar>(form, "progressBar")->value() > 0, 20000);
-        QStringList questions;
-        int narrowest = 1000;
+        QTRY_VERIFY_WITH_TIMEOUT(form->findChild<QProgressBar *>("progressBar")->value() > 0, 20000);
+        QStringList questions; // a box narrower than 300 pixels is marked
         QTimer answerer;
         connect(&answerer, &QTimer::timeout, [&] {
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                questions << box->text();
-                narrowest = qMin(narrowest, box->width());
+                questions << box->text() + (box->width() < 300 ? " (narrow)" : "");
                 box->button(action == "close" ? QMessageBox::Ok : QMessageBox::Cancel)->click();
             }
         });
         answerer.start(10);
         (action == "stop" ? stop->click() : void(window.close()));
-        // Stopping does not wait for the run: the page waits for its report.
-        QCOMPARE(stop->isEnabled(), action == "keep");
-        QCOMPARE(window.isVisible(), true);
+        // Stopping does not wait for the run: the page and the window wait for its report.
+        QVERIFY(stop->isEnabled() == (action == "keep") && window.isVisible());
         if (action == "keep")
             stop->click();
-        auto *result = named<QLabel>(form, "resultLabel");
+        auto *result = form->findChild<QLabel *>("resultLabel");
         QTRY_VERIFY_WITH_TIMEOUT(result->text().startsWith(QStringLiteral("已停止")), 20000);
         QTRY_COMPARE(window.isVisible(), action != "close");
         QCOMPARE(questions, action == "stop" ? QStringList() : QStringList{QStringLiteral("任务正在进行，确定停止并退出吗？")});
-        QVERIFY(narrowest >= 300);
-        QVERIFY(start->isEnabled() && !stop->isVisibleTo(form) && named(form, "openFolderBtn")->isVisibleTo(form));
+        QVERIFY(start->isEnabled() && !stop->isVisibleTo(form) && form->findChild<QWidget *>("openFolderBtn")->isVisibleTo(form));
         // What the report counts is on disk, complete, and nothing is written after it.
         const int done = QRegularExpression(QStringLiteral("^已停止：完成 (\\d+) / 共 200$")).match(result->text()).captured(1).toInt();
         QVERIFY2(done > 0 && done < 200, qPrintable(result->text()));
         const QStringList written = QDir(save).entryList({page ? "*.csv" : "*.png"});
-        if (page) {
-            QCOMPARE(written.size(), 1);
-            QCOMPARE(readFile(save + '/' + written.first()).count("code\n"), done);
-        } else {
-            QCOMPARE(written.size(), done);
-            for (const QString &picture : written)
-                QCOMPARE(decodeQrCode(save + '/' + picture), "code " + picture.chopped(4));
-        }
+        QCOMPARE(written.size(), page ? 1 : done);
+        QCOMPARE(page ? readFile(save + '/' + written.first()).count("code\n") : done, done);
+        for (const QString &picture : page ? QStringList() : written)
+            QCOMPARE(decodeQrCode(save + '/' + picture), "code " + picture.chopped(4));
         QTest::qWait(300);
         QCOMPARE(QDir(save).entryList({page ? "*.csv" : "*.png"}), written);
     }
@@ -354,14 +341,14 @@ private slots:
                 edit->setText(QStringLiteral(" \t") + edit->text() + QLatin1Char(' '));
             }
             QTest::keyClick(edits.last(), Qt::Key_Return);
-            QTRY_COMPARE_WITH_TIMEOUT(named<QLabel>(form, "resultLabel")->text(), result, 20000);
+            QTRY_COMPARE_WITH_TIMEOUT(form->findChild<QLabel *>("resultLabel")->text(), result, 20000);
             QCOMPARE(QStringList({edits.first()->text(), edits.last()->text()}), paths);
             // The log button shows only when the run left a log in the save folder.
-            QVERIFY(named(form, "openLogBtn")->isVisibleTo(form));
+            QVERIFY(form->findChild<QWidget *>("openLogBtn")->isVisibleTo(form));
             for (const char *button : {"openFolderBtn", "openLogBtn"})
-                named<QPushButton>(form, button)->click();
+                form->findChild<QPushButton *>(button)->click();
             QCOMPARE(opened, QList<QUrl>({QUrl::fromLocalFile(save), QUrl::fromLocalFile(save + "/error_log.txt")}));
-            auto *progress = named<QLabel>(form, "progressLabel");
+            auto *progress = form->findChild<QLabel *>("progressLabel");
             QTRY_VERIFY(progress->text().contains(QStringLiteral("操作完成")));
             auto names = QRegularExpression(QStringLiteral("<a href=\"([^\"]+)\"")).globalMatch(progress->text());
             for (opened.clear(); names.hasNext();)
@@ -379,9 +366,7 @@ private slots:
     {
         // At 150 % of a usual 10-point desktop font no text placed by a layout is cut off.
         const QFont normal = QApplication::font();
-        QFont large = normal;
-        large.setPointSize(15);
-        QApplication::setFont(large);
+        QApplication::setFont(QFont(normal.family(), 15));
         MainWidget window;
         window.show();
         for (int page : {0, 1}) {
