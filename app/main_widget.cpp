@@ -155,7 +155,7 @@ bool MainWidget::mayCloseNow(PendingClose kind)
     if (!anyRunGoing())
         return true;
     // While runs are stopping for a close, a second request waits with the first.
-    if (pendingClose != PendingClose::None || !askToConfirm(QStringLiteral("任务正在进行，确定停止并退出吗？")))
+    if (pendingClose != PendingClose::None || !askToConfirm(this, QStringLiteral("任务正在进行，确定停止并退出吗？")))
         return false;
     // The run may have ended while the question was open.
     if (!anyRunGoing())

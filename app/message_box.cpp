@@ -27,9 +27,9 @@ void showMessageBox(const QString &text)
     execAtLeast300Wide(box);
 }
 
-bool askToConfirm(const QString &text)
+bool askToConfirm(QWidget *window, const QString &text)
 {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("提示"), text, QMessageBox::NoButton);
+    QMessageBox box(QMessageBox::Question, QStringLiteral("提示"), text, QMessageBox::NoButton, window);
     box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确 定"));
     box.button(QMessageBox::Cancel)->setText(QStringLiteral("取 消"));
