@@ -18,6 +18,10 @@ void FramelessWidget::mousePressEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton)
         return;
     pressWindowPos = pos();
+    // A maximised window stays as it is: moving or resizing it would end the
+    // maximised state without the window manager, and restoring would then fail.
+    if (isMaximized())
+        return;
 
     const int w = width();
     const int h = height();

@@ -1,7 +1,9 @@
 #include "app/main_widget.h"
 
 #include "app/bottom_widget.h"
+#include "app/message_box.h"
 #include "app/middle_widget.h"
+#include "app/report_view.h"
 #include "app/title_bar.h"
 #include "app/user_login.h"
 
@@ -43,6 +45,9 @@ MainWidget::MainWidget(QWidget *parent)
     connect(titleBar->maximumButton(), &QPushButton::clicked, this, &MainWidget::onShowMaximized);
     connect(titleBar->loginButton(), &QPushButton::clicked, this, &MainWidget::onUserLogin);
     connect(titleBar->userIconButton(), &QPushButton::clicked, this, &MainWidget::onUserLogin);
+    runViews = findChildren<ReportView *>();
+    for (ReportView *view : runViews)
+        connect(view, &ReportView::runEnded, this, &MainWidget::closeIfRunsStopped);
 
     readSettings();
 }
@@ -50,7 +55,7 @@ MainWidget::MainWidget(QWidget *parent)
 void MainWidget::onQuitOrHide()
 {
     // A second click while the window collapses must not restart the animation.
-    if (closeAnimation)
+    if (closeAnimation || !mayCloseNow(PendingClose::Animated))
         return;
     geometryBeforeClose = geometry();
     setMinimumSize(0, 0);
@@ -70,22 +75,29 @@ void MainWidget::onShowMaximized()
 {
     if (userLogin->isVisible())
         userLogin->hide();
-    QPushButton *button = titleBar->maximumButton();
-    if (windowMaximized) {
-        windowMaximized = false;
+    if (windowMaximized)
         showNormal();
-        button->setStyleSheet(QStringLiteral(
-            "QPushButton{border-image:url(://static/images/TitleBar/maximum.png);} "
-            "QPushButton:hover{border-image:url(://static/images/TitleBar/maximum_hover.png);}"));
-        button->setToolTip(QStringLiteral("最大化"));
-    } else {
-        windowMaximized = true;
+    else
         showMaximized();
-        button->setStyleSheet(QStringLiteral(
-            "QPushButton{border-image:url(://static/images/TitleBar/maximum_cancel.png);} "
-            "QPushButton:hover{border-image:url(://static/images/TitleBar/maximum_cancel_hover.png);}"));
-        button->setToolTip(QStringLiteral("向下还原"));
-    }
+}
+
+// The button follows the window's state, also when the window manager changes it.
+void MainWidget::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::WindowStateChange && !isMinimized() && isMaximized() != windowMaximized)
+        showMaximizedLook(isMaximized());
+    FramelessWidget::changeEvent(event);
+}
+
+void MainWidget::showMaximizedLook(bool maximized)
+{
+    windowMaximized = maximized;
+    const QString image = maximized ? QStringLiteral("maximum_cancel") : QStringLiteral("maximum");
+    titleBar->maximumButton()->setStyleSheet(
+        QStringLiteral("QPushButton{border-image:url(://static/images/TitleBar/%1.png);} "
+                       "QPushButton:hover{border-image:url(://static/images/TitleBar/%1_hover.png);}")
+            .arg(image));
+    titleBar->maximumButton()->setToolTip(maximized ? QStringLiteral("向下还原") : QStringLiteral("最大化"));
 }
 
 void MainWidget::onUserLogin()
@@ -121,8 +133,49 @@ void MainWidget::mouseDoubleClickEvent(QMouseEvent *event)
 
 void MainWidget::closeEvent(QCloseEvent *event)
 {
+    if (!mayCloseNow(PendingClose::Plain)) {
+        event->ignore();
+        return;
+    }
     writeSettings();
     event->accept();
+}
+
+bool MainWidget::anyRunGoing() const
+{
+    for (const ReportView *view : runViews) {
+        if (view->isRunning())
+            return true;
+    }
+    return false;
+}
+
+bool MainWidget::mayCloseNow(PendingClose kind)
+{
+    if (!anyRunGoing())
+        return true;
+    // While runs are stopping for a close, a second request waits with the first.
+    if (pendingClose != PendingClose::None || !askToConfirm(this, QStringLiteral("任务正在进行，确定停止并退出吗？")))
+        return false;
+    // The run may have ended while the question was open.
+    if (!anyRunGoing())
+        return true;
+    pendingClose = kind;
+    for (ReportView *view : runViews)
+        view->requestStop();
+    return false;
+}
+
+void MainWidget::closeIfRunsStopped()
+{
+    if (pendingClose == PendingClose::None || anyRunGoing())
+        return;
+    const PendingClose kind = pendingClose;
+    pendingClose = PendingClose::None;
+    if (kind == PendingClose::Animated)
+        onQuitOrHide();
+    else
+        close();
 }
 
 void MainWidget::readSettings()

@@ -1,13 +1,14 @@
 #include "app/page_form.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QToolButton>
 
 QFrame *buildPageHeader(QWidget *page, const QString &title, int titleWidth, const QString &description)
@@ -51,32 +52,58 @@ PathRow addPathRow(QGridLayout *grid, int row, const QString &caption, const QSt
     return path;
 }
 
-ReportView addReportRows(QGridLayout *grid, const QString &buttonName)
+void startOnEnter(QLineEdit *field, QPushButton *startButton)
 {
-    QWidget *form = grid->parentWidget();
-    ReportView view{new QPushButton(QStringLiteral("确定生成"), form), new QLabel(form), new QLabel(form),
-                    new QLabel(form), new QProgressBar(form)};
-    view.startButton->setObjectName(buttonName);
-    view.startButton->setStyleSheet(QStringLiteral("width:150px"));
-    view.resultLabel->setObjectName(QStringLiteral("resultLabel"));
-    view.runtimeLabel->setObjectName(QStringLiteral("runtimeLabel"));
-    view.progressLabel->setObjectName(QStringLiteral("progressLabel"));
-    view.progressBar->setObjectName(QStringLiteral("progressBar"));
-    view.progressBar->reset();
-    // An empty bar says nothing before the first run.
-    view.progressBar->hide();
-    grid->addWidget(view.startButton, 2, 0, 1, 3, Qt::AlignCenter);
-    grid->addWidget(view.resultLabel, 3, 0, 1, 3, Qt::AlignCenter);
-    grid->addWidget(view.runtimeLabel, 4, 0, 1, 3, Qt::AlignCenter);
-    grid->addWidget(view.progressLabel, 5, 0, 1, 3, Qt::AlignCenter);
-    grid->addWidget(view.progressBar, 6, 0, 1, 3);
-    return view;
+    QObject::connect(field, &QLineEdit::returnPressed, startButton, [startButton] {
+        if (startButton->isEnabled())
+            startButton->click();
+    });
 }
+
+QString trimmedPath(QLineEdit *field)
+{
+    const QString path = field->text().trimmed();
+    if (path != field->text())
+        field->setText(path);
+    return path;
+}
+
+namespace {
+
+const QString chooserFolderKey = QStringLiteral("paths/lastChosenFolder");
+
+// A file or folder in the field is selected in the chooser; for a path that does not
+// exist yet, the chooser opens at its parent folder.
+QString chooserStart(QLineEdit *field)
+{
+    const QString text = field->text().trimmed();
+    const QFileInfo current(text);
+    if (!text.isEmpty() && current.exists())
+        return current.absoluteFilePath();
+    if (!text.isEmpty() && current.absoluteDir().exists())
+        return current.absolutePath();
+    return QSettings().value(chooserFolderKey).toString();
+}
+
+void takeChosen(const QString &path, const QString &folder, QLineEdit *field)
+{
+    if (path.isEmpty())
+        return;
+    field->setText(path);
+    QSettings().setValue(chooserFolderKey, folder);
+}
+
+} // namespace
 
 void chooseFolderInto(QWidget *page, const QString &caption, QLineEdit *field)
 {
-    const QString path = QFileDialog::getExistingDirectory(page, caption, QString(),
+    const QString path = QFileDialog::getExistingDirectory(page, caption, chooserStart(field),
                                                            QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
-    if (!path.isEmpty())
-        field->setText(path);
+    takeChosen(path, path, field);
+}
+
+void chooseFileInto(QWidget *page, const QString &caption, const QString &filter, QLineEdit *field)
+{
+    const QString path = QFileDialog::getOpenFileName(page, caption, chooserStart(field), filter);
+    takeChosen(path, QFileInfo(path).absolutePath(), field);
 }

@@ -1,12 +1,11 @@
 #pragma once
 
-#include "app/report_view.h"
-
 #include <QString>
 
 class QFrame;
 class QGridLayout;
 class QLineEdit;
+class QPushButton;
 class QToolButton;
 class QWidget;
 
@@ -28,8 +27,14 @@ struct PathRow
 PathRow addPathRow(QGridLayout *grid, int row, const QString &caption, const QString &placeholder,
                    const QString &editName, const QString &chooserText, const QString &chooserName);
 
-// The start button and the report widgets in rows 2 to 6, spanning the form.
-ReportView addReportRows(QGridLayout *grid, const QString &buttonName);
+// Enter in the field starts a run, unless one is going.
+void startOnEnter(QLineEdit *field, QPushButton *startButton);
 
-// A folder the user picks replaces the field's text; a cancelled chooser leaves it.
+// The field's path without the white space around it that a paste often brings;
+// the field is set to what is used.
+QString trimmedPath(QLineEdit *field);
+
+// A folder or file the user picks replaces the field's text; a cancelled chooser
+// leaves it. The chooser opens at the field's path or else where the user last chose.
 void chooseFolderInto(QWidget *page, const QString &caption, QLineEdit *field);
+void chooseFileInto(QWidget *page, const QString &caption, const QString &filter, QLineEdit *field);

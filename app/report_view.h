@@ -1,22 +1,67 @@
 #pragma once
 
+#include "app/run_rate.h"
+
+#include <QElapsedTimer>
+#include <QObject>
 #include <QString>
 
+class QGridLayout;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 
-// The widgets of a work page that show one run's worker reports.
-struct ReportView
+// The start and stop buttons of a work page, the widgets that show one run's
+// worker reports, and the buttons that lead to the run's results. Knows whether a
+// run is going; the page owns the run itself.
+class ReportView : public QObject
 {
+    Q_OBJECT
+
+public:
+    // Builds the rows from 2 on into the form's grid; the start button gets the given object name.
+    ReportView(QGridLayout *grid, const QString &startButtonName);
+
+    bool isRunning() const { return running; }
+    // A new run writing into the save folder: labels emptied, start disabled, stop offered.
+    void startRun(const QString &saveFolder);
+    // Shows one worker report; unknown kinds are ignored.
+    void show(const QString &type, const QString &message);
+
     QPushButton *startButton;
+    QPushButton *stopButton;
+    QPushButton *openFolderButton;
+    QPushButton *openLogButton;
     QLabel *resultLabel;
     QLabel *runtimeLabel;
     QLabel *progressLabel;
     QProgressBar *progressBar;
+    QLabel *rateLabel;
 
-    // Empties the labels and the bar and disables the start button for a new run.
-    void clearForRun() const;
-    // Shows one worker report; unknown kinds are ignored.
-    void show(const QString &type, const QString &message) const;
+public slots:
+    // Asks the run to stop after the items in hand; its "stopped" report ends it.
+    void requestStop();
+
+signals:
+    void stopRequested();
+    // After the last report of a run: success, warning or stopped.
+    void runEnded();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void endRun(bool withResults);
+    void showProgress();
+    void showCount(const QString &message);
+
+    QScrollArea *progressArea;
+    bool running = false;
+    QString saveFolder;
+    QString progressText;
+    QElapsedTimer runTimer;
+    RunRate rate;
+    qint64 rateShownMs = -1000;
+    int lastDone = 0;
 };

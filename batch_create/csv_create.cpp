@@ -2,19 +2,28 @@
 
 #include "app/message_box.h"
 #include "app/page_form.h"
+#include "app/path_drop.h"
+#include "app/report_view.h"
 #include "app/worker_thread.h"
 #include "batch_create/batch_create.h"
 #include "common/report_text.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QThread>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+namespace {
+
+const QString csvPathKey = QStringLiteral("paths/csvFile");
+const QString savePathKey = QStringLiteral("paths/codesFolder");
+
+} // namespace
 
 CsvCreate::CsvCreate(QWidget *parent)
     : QWidget(parent)
@@ -27,10 +36,19 @@ CsvCreate::CsvCreate(QWidget *parent)
     pageLayout->addWidget(contentFrame);
     pageLayout->addStretch();
     pageLayout->setSpacing(0);
+
+    const QSettings settings;
+    csvPathEdit->setText(settings.value(csvPathKey).toString());
+    savePathEdit->setText(settings.value(savePathKey).toString());
+    // Dropped anywhere on the page, a file is the CSV file and a folder the save folder.
+    new PathDrop(this, csvPathEdit, savePathEdit);
+    new PathDrop(csvPathEdit, csvPathEdit, nullptr);
+    new PathDrop(savePathEdit, nullptr, savePathEdit);
 }
 
 CsvCreate::~CsvCreate()
 {
+    rememberPaths();
     stopWorkerThread(runThread);
 }
 
@@ -45,23 +63,34 @@ void CsvCreate::buildForm()
                                        QStringLiteral("savePathEdit"), QStringLiteral("选择目录.."), QStringLiteral("selectPathBtn"));
     csvPathEdit = csvRow.edit;
     savePathEdit = saveRow.edit;
-    reportView = addReportRows(gridLayout, QStringLiteral("csvCreateBtn"));
-    csvCreateBtn = reportView.startButton;
-    resultLabel = reportView.resultLabel;
-    runtimeLabel = reportView.runtimeLabel;
-    progressLabel = reportView.progressLabel;
-    progressBar = reportView.progressBar;
+    reportView = new ReportView(gridLayout, QStringLiteral("csvCreateBtn"));
+    csvCreateBtn = reportView->startButton;
+    resultLabel = reportView->resultLabel;
+    runtimeLabel = reportView->runtimeLabel;
+    progressLabel = reportView->progressLabel;
+    progressBar = reportView->progressBar;
+    startOnEnter(csvPathEdit, csvCreateBtn);
+    startOnEnter(savePathEdit, csvCreateBtn);
 
     connect(csvRow.chooser, &QToolButton::clicked, this, &CsvCreate::on_selectFileBtn_clicked);
     connect(saveRow.chooser, &QToolButton::clicked, this, &CsvCreate::on_selectPathBtn_clicked);
     connect(csvCreateBtn, &QPushButton::clicked, this, &CsvCreate::on_csvCreateBtn_clicked);
+    connect(reportView, &ReportView::stopRequested, this, [this] {
+        if (runThread)
+            runThread->requestInterruption();
+    });
+}
+
+void CsvCreate::rememberPaths() const
+{
+    QSettings settings;
+    settings.setValue(csvPathKey, csvPathEdit->text().trimmed());
+    settings.setValue(savePathKey, savePathEdit->text().trimmed());
 }
 
 void CsvCreate::on_selectFileBtn_clicked()
 {
-    const QString path = QFileDialog::getOpenFileName(this, tr("CSV数据包文件"), QString(), tr("CSV Files(*.csv)"));
-    if (!path.isEmpty())
-        csvPathEdit->setText(path);
+    chooseFileInto(this, tr("CSV数据包文件"), tr("CSV Files(*.csv)"), csvPathEdit);
 }
 
 void CsvCreate::on_selectPathBtn_clicked()
@@ -71,8 +100,8 @@ void CsvCreate::on_selectPathBtn_clicked()
 
 void CsvCreate::on_csvCreateBtn_clicked()
 {
-    const QString csv = csvPathEdit->text();
-    const QString save = savePathEdit->text();
+    const QString csv = trimmedPath(csvPathEdit);
+    const QString save = trimmedPath(savePathEdit);
     if (csv.isEmpty()) {
         showMessageBox(QStringLiteral("请选择csv文件"));
         return;
@@ -90,7 +119,8 @@ void CsvCreate::on_csvCreateBtn_clicked()
         showMessageBox(QStringLiteral("保存文件夹不存在并且创建失败"));
         return;
     }
-    reportView.clearForRun();
+    rememberPaths();
+    reportView->startRun(save);
 
     auto *worker = new BatchCreate;
     runThread = moveToWorkerThread(worker);
@@ -102,12 +132,12 @@ void CsvCreate::on_csvCreateBtn_clicked()
 
 void CsvCreate::slot_create_thread_started()
 {
-    emit new_create_started(csvPathEdit->text(), savePathEdit->text(), QStringLiteral("qrcustom"));
+    emit new_create_started(trimmedPath(csvPathEdit), trimmedPath(savePathEdit), QStringLiteral("qrcustom"));
     // The next run's worker must be the only one this signal ever reaches.
     disconnect(this, &CsvCreate::new_create_started, nullptr, nullptr);
 }
 
 void CsvCreate::slot_create_thread_viewer(QString type, QString message)
 {
-    reportView.show(type, message);
+    reportView->show(type, message);
 }

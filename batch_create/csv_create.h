@@ -1,7 +1,5 @@
 #pragma once
 
-#include "app/report_view.h"
-
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -13,6 +11,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QThread;
+class ReportView;
 
 // The batch generation page: a CSV file and a save folder in, one worker run at a
 // time, its reports shown below the form.
@@ -21,8 +20,10 @@ class CsvCreate : public QWidget
     Q_OBJECT
 
 public:
+    // The fields show the paths of the last run.
     explicit CsvCreate(QWidget *parent = nullptr);
-    // Stops a running batch after its current row and waits for it.
+    // Keeps the paths for the next start; stops a running batch after its current
+    // row and waits for it.
     ~CsvCreate() override;
 
 signals:
@@ -37,6 +38,7 @@ public slots:
 
 private:
     void buildForm();
+    void rememberPaths() const;
 
     QFrame *headerFrame;
     QFrame *contentFrame;
@@ -48,6 +50,6 @@ private:
     QLabel *runtimeLabel;
     QLabel *progressLabel;
     QProgressBar *progressBar;
-    ReportView reportView;
+    ReportView *reportView;
     QPointer<QThread> runThread;
 };

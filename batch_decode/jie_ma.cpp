@@ -2,6 +2,8 @@
 
 #include "app/message_box.h"
 #include "app/page_form.h"
+#include "app/path_drop.h"
+#include "app/report_view.h"
 #include "app/worker_thread.h"
 #include "batch_decode/batch_jiema.h"
 
@@ -9,9 +11,27 @@
 #include <QFrame>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSettings>
 #include <QThread>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+namespace {
+
+const QString picturePathKey = QStringLiteral("paths/pictureFolder");
+const QString savePathKey = QStringLiteral("paths/decodedFolder");
+
+// The CSV names of the final report become links that open the files; not
+// underlined, because a line would hide the underscores of the names.
+QString withCsvLinks(const QString &message)
+{
+    static const QRegularExpression csvName(QStringLiteral("<div style='color:blue'>([^<]*)</div>"));
+    QString linked = message;
+    return linked.replace(csvName, QStringLiteral("<div><a href=\"\\1\" style='color:blue;text-decoration:none'>\\1</a></div>"));
+}
+
+} // namespace
 
 JieMa::JieMa(QWidget *parent)
     : QWidget(parent)
@@ -24,10 +44,19 @@ JieMa::JieMa(QWidget *parent)
     pageLayout->addWidget(contentFrame);
     pageLayout->addStretch(0);
     pageLayout->setSpacing(0);
+
+    const QSettings settings;
+    jiemaPathEdit->setText(settings.value(picturePathKey).toString());
+    savePathEdit->setText(settings.value(savePathKey).toString());
+    // Dropped anywhere on the page, a folder is the picture folder.
+    new PathDrop(this, nullptr, jiemaPathEdit);
+    new PathDrop(jiemaPathEdit, nullptr, jiemaPathEdit);
+    new PathDrop(savePathEdit, nullptr, savePathEdit);
 }
 
 JieMa::~JieMa()
 {
+    rememberPaths();
     stopWorkerThread(workerThread);
 }
 
@@ -42,16 +71,29 @@ void JieMa::buildForm()
                                        QStringLiteral("savePathEdit"), QStringLiteral("选择目录.."), QStringLiteral("selectPathBtn"));
     jiemaPathEdit = pictureRow.edit;
     savePathEdit = saveRow.edit;
-    reportView = addReportRows(gridLayout, QStringLiteral("jieMaBtn"));
-    jieMaBtn = reportView.startButton;
-    resultLabel = reportView.resultLabel;
-    runtimeLabel = reportView.runtimeLabel;
-    progressLabel = reportView.progressLabel;
-    progressBar = reportView.progressBar;
+    reportView = new ReportView(gridLayout, QStringLiteral("jieMaBtn"));
+    jieMaBtn = reportView->startButton;
+    resultLabel = reportView->resultLabel;
+    runtimeLabel = reportView->runtimeLabel;
+    progressLabel = reportView->progressLabel;
+    progressBar = reportView->progressBar;
+    startOnEnter(jiemaPathEdit, jieMaBtn);
+    startOnEnter(savePathEdit, jieMaBtn);
 
     connect(pictureRow.chooser, &QToolButton::clicked, this, &JieMa::on_selectFileBtn_clicked);
     connect(saveRow.chooser, &QToolButton::clicked, this, &JieMa::on_selectPathBtn_clicked);
     connect(jieMaBtn, &QPushButton::clicked, this, &JieMa::on_jieMaBtn_clicked);
+    connect(reportView, &ReportView::stopRequested, this, [this] {
+        if (workerThread)
+            workerThread->requestInterruption();
+    });
+}
+
+void JieMa::rememberPaths() const
+{
+    QSettings settings;
+    settings.setValue(picturePathKey, jiemaPathEdit->text().trimmed());
+    settings.setValue(savePathKey, savePathEdit->text().trimmed());
 }
 
 void JieMa::on_selectFileBtn_clicked()
@@ -66,8 +108,8 @@ void JieMa::on_selectPathBtn_clicked()
 
 void JieMa::on_jieMaBtn_clicked()
 {
-    const QString jiemaPath = jiemaPathEdit->text();
-    const QString savePath = savePathEdit->text();
+    const QString jiemaPath = trimmedPath(jiemaPathEdit);
+    const QString savePath = trimmedPath(savePathEdit);
     if (jiemaPath.isEmpty()) {
         showMessageBox(QStringLiteral("请选择二维码图片文件夹"));
         return;
@@ -84,7 +126,8 @@ void JieMa::on_jieMaBtn_clicked()
         showMessageBox(QStringLiteral("保存文件夹不存在并且创建失败"));
         return;
     }
-    reportView.clearForRun();
+    rememberPaths();
+    reportView->startRun(savePath);
 
     auto *worker = new BatchJiema;
     QThread *thread = moveToWorkerThread(worker);
@@ -99,10 +142,10 @@ void JieMa::on_jieMaBtn_clicked()
 
 void JieMa::slot_jiema_thread_started()
 {
-    emit new_jiema_started(jiemaPathEdit->text(), savePathEdit->text(), QStringLiteral("default"));
+    emit new_jiema_started(trimmedPath(jiemaPathEdit), trimmedPath(savePathEdit), QStringLiteral("default"));
 }
 
 void JieMa::slot_jiema_thread_viewer(QString type, QString message)
 {
-    reportView.show(type, message);
+    reportView->show(type, type == QLatin1String("progress") ? withCsvLinks(message) : message);
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "app/report_view.h"
-
 #include <QPointer>
 #include <QWidget>
 
@@ -12,6 +10,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QThread;
+class ReportView;
 
 // The batch decoding page: a picture folder and a save folder in, one run of the
 // decoding worker on a thread of its own, its reports shown.
@@ -20,8 +19,10 @@ class JieMa : public QWidget
     Q_OBJECT
 
 public:
+    // The fields show the paths of the last run.
     explicit JieMa(QWidget *parent = nullptr);
-    // Asks a running worker to stop after its current picture and waits for it.
+    // Keeps the paths for the next start; asks a running worker to stop after its
+    // current picture and waits for it.
     ~JieMa() override;
 
 signals:
@@ -36,6 +37,7 @@ public slots:
 
 private:
     void buildForm();
+    void rememberPaths() const;
 
     QFrame *headerFrame;
     QFrame *contentFrame;
@@ -47,6 +49,6 @@ private:
     QLabel *runtimeLabel;
     QLabel *progressLabel;
     QProgressBar *progressBar;
-    ReportView reportView;
+    ReportView *reportView;
     QPointer<QThread> workerThread;
 };

@@ -25,26 +25,31 @@ def rgba(hex_colour, alpha=255):
 
 
 class Canvas:
-    def __init__(self, width, height, samples=4):
-        self.width = width
-        self.height = height
+    """Drawn in the coordinates of width x height; the pixels are scale times as many
+    in each direction (2 for the pictures of 200 % screens)."""
+
+    def __init__(self, width, height, samples=4, scale=1):
+        self.scale = scale
+        self.width = width * scale
+        self.height = height * scale
         self.samples = samples
         # Premultiplied RGBA as floats in 0..1.
-        self.pixels = [[0.0, 0.0, 0.0, 0.0] for _ in range(width * height)]
+        self.pixels = [[0.0, 0.0, 0.0, 0.0] for _ in range(self.width * self.height)]
 
     def fill(self, inside, colour, box=None):
         """Paints colour (a tuple or a function of x, y) where inside(x, y) holds."""
-        x0, y0, x1, y1 = box or (0, 0, self.width, self.height)
+        scale = self.scale
+        x0, y0, x1, y1 = (v * scale for v in box) if box else (0, 0, self.width, self.height)
         x0, y0 = max(0, int(math.floor(x0))), max(0, int(math.floor(y0)))
         x1, y1 = min(self.width, int(math.ceil(x1))), min(self.height, int(math.ceil(y1)))
         n = self.samples
         offsets = [(i + 0.5) / n for i in range(n)]
         for py in range(y0, y1):
             for px in range(x0, x1):
-                hits = sum(1 for oy in offsets for ox in offsets if inside(px + ox, py + oy))
+                hits = sum(1 for oy in offsets for ox in offsets if inside((px + ox) / scale, (py + oy) / scale))
                 if not hits:
                     continue
-                c = colour(px + 0.5, py + 0.5) if callable(colour) else colour
+                c = colour((px + 0.5) / scale, (py + 0.5) / scale) if callable(colour) else colour
                 a = c[3] / 255.0 * hits / (n * n)
                 p = self.pixels[py * self.width + px]
                 for k in range(3):
@@ -120,36 +125,36 @@ def outline(x0, y0, x1, y1, stroke):
 
 # Title bar buttons.
 
-def minimum(colour):
-    c = Canvas(14, 11)
+def minimum(colour, scale=1):
+    c = Canvas(14, 11, scale=scale)
     # The button stretches this to 18 pixels high; one row stays a thin line.
     c.fill(rect(1, 5, 13, 6), colour)
     return c
 
 
-def maximum(colour):
-    c = Canvas(14, 11)
+def maximum(colour, scale=1):
+    c = Canvas(14, 11, scale=scale)
     c.fill(union(outline(1, 0, 13, 11, 1), rect(1, 0, 13, 2)), colour)
     return c
 
 
-def maximum_cancel(colour):
-    c = Canvas(14, 11)
+def maximum_cancel(colour, scale=1):
+    c = Canvas(14, 11, scale=scale)
     back = union(rect(4, 0, 13, 1), rect(12, 0, 13, 8))
     front = union(outline(1, 3, 11, 11, 1), rect(1, 3, 11, 5))
     c.fill(union(back, front), colour)
     return c
 
 
-def close(colour, width=12, height=11, stroke=1.6, inset=1.5):
-    c = Canvas(width, height)
+def close(colour, width=12, height=11, stroke=1.6, inset=1.5, scale=1):
+    c = Canvas(width, height, scale=scale)
     c.fill(union(segment(inset, inset - 0.5, width - inset, height - inset + 0.5, stroke),
                  segment(width - inset, inset - 0.5, inset, height - inset + 0.5, stroke)), colour)
     return c
 
 
-def user_icon():
-    c = Canvas(40, 32)
+def user_icon(scale=1):
+    c = Canvas(40, 32, scale=scale)
     ring = minus(circle(20, 16, 14), circle(20, 16, 12.6))
     head = circle(20, 12.5, 4.6)
     shoulders = intersect(circle(20, 30, 10.5), circle(20, 16, 11.2))
@@ -157,8 +162,8 @@ def user_icon():
     return c
 
 
-def gear(colour):
-    c = Canvas(15, 16)
+def gear(colour, scale=1):
+    c = Canvas(15, 16, scale=scale)
     cx, cy = 7.5, 8.0
 
     def inside(x, y):
@@ -179,8 +184,8 @@ def line():
     return c
 
 
-def bottom_right():
-    c = Canvas(8, 8)
+def bottom_right(scale=1):
+    c = Canvas(8, 8, scale=scale)
     dots = [(6, 0), (3, 3), (6, 3), (0, 6), (3, 6), (6, 6)]
     c.fill(union(*(rect(x, y, x + 2, y + 2) for x, y in dots)), GRIP)
     return c
@@ -246,22 +251,27 @@ def main():
     title = os.path.join(images, "TitleBar")
     outputs = {
         os.path.join(images, "logo.png"): logo(300),
-        os.path.join(images, "close.png"): close(PANEL_CLOSE, 10, 9, 1.4, 1.2),
-        os.path.join(images, "BottomPlay", "BottomRight.png"): bottom_right(),
-        os.path.join(title, "minimum.png"): minimum(WHITE),
-        os.path.join(title, "minimum_hover.png"): minimum(HOVER),
-        os.path.join(title, "maximum.png"): maximum(WHITE),
-        os.path.join(title, "maximum_hover.png"): maximum(HOVER),
-        os.path.join(title, "maximum_cancel.png"): maximum_cancel(WHITE),
-        os.path.join(title, "maximum_cancel_hover.png"): maximum_cancel(HOVER),
-        os.path.join(title, "close.png"): close(WHITE),
-        os.path.join(title, "close_hover.png"): close(CLOSE_HOVER),
-        os.path.join(title, "userIcon.png"): user_icon(),
-        os.path.join(title, "set.png"): gear(WHITE),
-        os.path.join(title, "set_hover.png"): gear(HOVER),
         os.path.join(title, "line.png"): line(),
         os.path.join(ROOT, "desktop", "glyphora.png"): logo(256),
     }
+    # The small images also at twice their size: Qt takes "name@2x.png" on screens
+    # scaled by more than 100 %.
+    for scale, suffix in ((1, ""), (2, "@2x")):
+        outputs.update({
+            os.path.join(images, "close%s.png" % suffix): close(PANEL_CLOSE, 10, 9, 1.4, 1.2, scale),
+            os.path.join(images, "BottomPlay", "BottomRight%s.png" % suffix): bottom_right(scale),
+            os.path.join(title, "minimum%s.png" % suffix): minimum(WHITE, scale),
+            os.path.join(title, "minimum_hover%s.png" % suffix): minimum(HOVER, scale),
+            os.path.join(title, "maximum%s.png" % suffix): maximum(WHITE, scale),
+            os.path.join(title, "maximum_hover%s.png" % suffix): maximum(HOVER, scale),
+            os.path.join(title, "maximum_cancel%s.png" % suffix): maximum_cancel(WHITE, scale),
+            os.path.join(title, "maximum_cancel_hover%s.png" % suffix): maximum_cancel(HOVER, scale),
+            os.path.join(title, "close%s.png" % suffix): close(WHITE, scale=scale),
+            os.path.join(title, "close_hover%s.png" % suffix): close(CLOSE_HOVER, scale=scale),
+            os.path.join(title, "userIcon%s.png" % suffix): user_icon(scale),
+            os.path.join(title, "set%s.png" % suffix): gear(WHITE, scale),
+            os.path.join(title, "set_hover%s.png" % suffix): gear(HOVER, scale),
+        })
     for path, canvas in outputs.items():
         canvas.save(path)
         print(os.path.relpath(path, os.path.join(ROOT, "..")))

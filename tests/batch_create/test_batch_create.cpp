@@ -7,7 +7,6 @@
 #include "tests/support/test_support.h"
 
 #include <QApplication>
-#include <QGridLayout>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
@@ -63,11 +62,12 @@ const QString outsideEntry = QStringLiteral("../../outside.txt=keep");
 // Light enough to read as light under a decoder's threshold, as a real logo should.
 const QRgb green = qRgb(160, 240, 160);
 
-// A widget of the page's form by its grid row: the path fields sit in column 1.
+// A widget of the page's form by its row.
 template <class W> W *cell(QWidget *page, int row)
 {
-    auto *grid = qobject_cast<QGridLayout *>(page->findChild<QFrame *>(QStringLiteral("CsvCreateFrame"))->layout());
-    return qobject_cast<W *>(grid->itemAtPosition(row, row < 2 ? 1 : 0)->widget());
+    static const char *const names[] = {"csvPathEdit", "savePathEdit", "csvCreateBtn", "resultLabel",
+                                        "runtimeLabel", "progressLabel", "progressBar"};
+    return page->findChild<W *>(QLatin1String(names[row]));
 }
 
 void fill(QWidget *page, const QString &csvPath, const QString &savePath)
