@@ -159,12 +159,19 @@ void BatchCreate::setComposition(const BatchComposition &composition)
 void BatchCreate::batchStart(QString jiema_path, QString save_path, QString style_type)
 {
     run(jiema_path, save_path, style_type.isEmpty() ? QStringLiteral("qrcustom") : style_type);
+    if (!endingType.isEmpty())
+        emit returnResult(endingType, endingMessage);
     deleteLater();
 }
 
 void BatchCreate::run(const QString &csvPath, const QString &savePath, const QString &styleType)
 {
     const auto report = [this](const char *type, const QString &message) {
+        if (qstrcmp(type, "warning") == 0 || qstrcmp(type, "stopped") == 0) {
+            endingType = QLatin1String(type);
+            endingMessage = message;
+            return;
+        }
         emit returnResult(QLatin1String(type), message);
     };
     QString cacheMessage;

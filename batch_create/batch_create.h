@@ -28,4 +28,8 @@ private:
     void run(const QString &csvPath, const QString &savePath, const QString &styleType);
 
     BatchComposition composition;
+    // The report that ends a run early ("warning" or "stopped"): sent once the run
+    // has cleaned up after itself, so that what it says is what stays on disk.
+    QString endingType;
+    QString endingMessage;
 };

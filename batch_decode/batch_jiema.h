@@ -28,4 +28,8 @@ private:
     void run(const QString &jiemaPath, const QString &savePath, bool excel);
 
     QStringList modelFolders;
+    // The report that ends a run early ("warning" or "stopped"): sent once the run
+    // has cleaned up after itself, so that what it says is what stays on disk.
+    QString endingType;
+    QString endingMessage;
 };
