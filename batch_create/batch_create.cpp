@@ -36,46 +36,9 @@ bool isBlankLine(const QStringList &row)
     return row.size() == 1 && row.first().isEmpty();
 }
 
-// The batch look is set in full, so that it does not follow the record's defaults.
-QrStyleRecord batchRecord(const RowPlan &plan)
+bool renderRow(const RowPlan &plan, const BatchStyle &style, const BatchComposition &composition)
 {
-    QrStyleRecord record;
-    record.errorCorrectionLevel = 1;
-    record.version = 0;
-    record.margin = 0;
-    record.imageSize = 500;
-    record.content = plan.content;
-    record.codeOffsetX = 0;
-    record.codeOffsetY = 0;
-    record.codeRotation = 0;
-    record.canvasColor.setNamedColor(QStringLiteral("#ffffff"));
-    record.canvasAlpha = 0.1;
-    record.logoWidth = 0;
-    record.logoHeight = 0;
-    record.logoFrame = 0;
-    record.logoFrameColor.setNamedColor(QStringLiteral("#ffffff"));
-    record.moduleShape = 0;
-    record.eyeShape = 0;
-    record.eyeOuterColor.setNamedColor(QStringLiteral("#000000"));
-    record.eyeInnerColor.setNamedColor(QStringLiteral("#000000"));
-    record.lightModuleColor.setNamedColor(QStringLiteral("#ffffff"));
-    record.lightModuleSize = 50.0;
-    record.darkModuleColor.setNamedColor(QStringLiteral("#000000"));
-    record.darkModuleSize = 50.0;
-    record.labelText = plan.name;
-    record.labelPointSize = 30;
-    record.labelLetterSpacing = 12;
-    record.labelColor.setNamedColor(QStringLiteral("#000000"));
-    record.labelPosition = QStringLiteral("bottom");
-    record.labelBold = 0;
-    record.labelFontFamily = QStringLiteral("黑体");
-    record.plainTimingModules = false;
-    return record;
-}
-
-bool renderRow(const RowPlan &plan, const BatchComposition &composition)
-{
-    QrStyleRecord record = batchRecord(plan);
+    QrStyleRecord record = style.recordFor(plan.name, plan.content);
     composition.applyTo(record);
     return record.render(plan.path);
 }
@@ -118,6 +81,11 @@ void BatchCreate::setComposition(const BatchComposition &composition)
     this->composition = composition;
 }
 
+void BatchCreate::setStyle(const BatchStyle &style)
+{
+    this->style = style;
+}
+
 void BatchCreate::batchStart(QString jiema_path, QString save_path, QString style_type)
 {
     QString cacheMessage;
@@ -134,7 +102,8 @@ void BatchCreate::batchStart(QString jiema_path, QString save_path, QString styl
         return;
     }
     // Pictures every row shares are read once; a run that cannot use them does nothing.
-    const QString compositionError = composition.load(batchRecord(RowPlan{{}, QStringLiteral("1"), {}, {}}));
+    composition = style.compositionWith(composition);
+    const QString compositionError = composition.load(style.recordFor(QStringLiteral("1"), QString()));
     if (!compositionError.isEmpty()) {
         emit returnResult(QStringLiteral("warning"), compositionError);
         deleteLater();
@@ -173,14 +142,14 @@ void BatchCreate::batchStart(QString jiema_path, QString save_path, QString styl
             break;
         for (; !thread->isInterruptionRequested() && started < total && started < done + lookAhead; ++started) {
             if (!plans.at(started).path.isEmpty() && !plans.at(started).sameAsEarlier)
-                drawn[started] = QtConcurrent::run(&pool, renderRow, plans.at(started), composition);
+                drawn[started] = QtConcurrent::run(&pool, renderRow, plans.at(started), style, composition);
         }
         const RowPlan &plan = plans.at(done);
         emit returnResult(QStringLiteral("progress"), QStringLiteral("正在生成：%1").arg(plan.fields.first()));
         // A picture already written in this run is never replaced by a later row.
         bool drawnNow = false;
         if (plan.sameAsEarlier)
-            drawnNow = !writtenPaths.contains(plan.path) && renderRow(plan, composition);
+            drawnNow = !writtenPaths.contains(plan.path) && renderRow(plan, style, composition);
         else if (!plan.path.isEmpty())
             drawnNow = drawn.at(done).result();
         if (drawnNow) {

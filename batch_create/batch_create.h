@@ -1,6 +1,7 @@
 #pragma once
 
 #include "batch_create/batch_composition.h"
+#include "style/style_presets.h"
 
 #include <QObject>
 #include <QString>
@@ -16,6 +17,8 @@ public:
     // Logo and background for every code of the run; set before the run starts.
     // Without them the codes are the preset's PNG pictures.
     void setComposition(const BatchComposition &composition);
+    // The look of every code of the run; the batch preset when never set.
+    void setStyle(const BatchStyle &style);
 
 signals:
     void returnResult(QString type, QString message);
@@ -26,4 +29,5 @@ public slots:
 
 private:
     BatchComposition composition;
+    BatchStyle style = batchPreset();
 };

@@ -16,6 +16,9 @@ constexpr int maxContentDigits = 7089;
 // Longest content in byte mode (version 40, level L).
 constexpr int maxContentBytes = 2953;
 
+// Largest style file read; a style takes about a kilobyte.
+constexpr qint64 maxStyleFileBytes = 64 * 1024;
+
 class QImageReader;
 
 // True when the reader's picture declares a size of at most maxPicturePixels. A
