@@ -4,6 +4,7 @@
 #include "app/page_form.h"
 #include "app/worker_thread.h"
 #include "batch_create/batch_create.h"
+#include "batch_create/style_chooser.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -43,6 +44,8 @@ void CsvCreate::buildForm()
                                        QStringLiteral("savePathEdit"), QStringLiteral("选择目录.."), QStringLiteral("selectPathBtn"));
     csvPathEdit = csvRow.edit;
     savePathEdit = saveRow.edit;
+    styleChooser = new StyleChooser(csvPathEdit, contentFrame);
+    gridLayout->addWidget(styleChooser, 0, 3, 2, 1);
     reportView = addReportRows(gridLayout, QStringLiteral("csvCreateBtn"));
     csvCreateBtn = reportView.startButton;
     resultLabel = reportView.resultLabel;
@@ -86,6 +89,7 @@ void CsvCreate::on_csvCreateBtn_clicked()
     reportView.clearForRun();
 
     auto *worker = new BatchCreate;
+    worker->setStyle(styleChooser->style());
     runThread = moveToWorkerThread(worker);
     connect(runThread, &QThread::started, this, &CsvCreate::slot_create_thread_started);
     connect(this, &CsvCreate::new_create_started, worker, &BatchCreate::batchStart);

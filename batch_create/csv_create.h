@@ -13,6 +13,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QThread;
+class StyleChooser;
 
 // The batch generation page: a CSV file and a save folder in, one worker run at a
 // time, its reports shown below the form.
@@ -48,6 +49,7 @@ private:
     QLabel *runtimeLabel;
     QLabel *progressLabel;
     QProgressBar *progressBar;
+    StyleChooser *styleChooser;
     ReportView reportView;
     QPointer<QThread> runThread;
 };
