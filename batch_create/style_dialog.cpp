@@ -142,7 +142,11 @@ QWidget *StyleDialog::buildSettings()
     canvas->addRow(QStringLiteral("画布不透明度"), alpha);
     connect(alpha, QOverload<int>::of(&QSpinBox::valueChanged), this, &StyleDialog::changed);
     bindings.append({[alpha](const BatchStyle &s) { alpha->setValue(qRound(s.record.canvasAlpha * 100)); },
-                     [alpha](BatchStyle &s) { s.record.canvasAlpha = alpha->value() / 100.0; }});
+                     [alpha](BatchStyle &s) {
+                         // Whole percent steps must not round away a finer value nobody changed.
+                         if (alpha->value() != qRound(s.record.canvasAlpha * 100))
+                             s.record.canvasAlpha = alpha->value() / 100.0;
+                     }});
     left->addStretch();
 
     QFormLayout *label = addGroup(right, QStringLiteral("名称文字"));
