@@ -81,46 +81,9 @@ QSet<QString> canonicalPaths(const QStringList &paths)
     return canonical;
 }
 
-// The batch look is set in full, so that it does not follow the record's defaults.
-QrStyleRecord batchRecord(const RowPlan &plan)
+bool renderRow(const RowPlan &plan, const BatchStyle &style, const BatchComposition &composition)
 {
-    QrStyleRecord record;
-    record.errorCorrectionLevel = 1;
-    record.version = 0;
-    record.margin = 0;
-    record.imageSize = 500;
-    record.content = plan.content;
-    record.codeOffsetX = 0;
-    record.codeOffsetY = 0;
-    record.codeRotation = 0;
-    record.canvasColor.setNamedColor(QStringLiteral("#ffffff"));
-    record.canvasAlpha = 0.1;
-    record.logoWidth = 0;
-    record.logoHeight = 0;
-    record.logoFrame = 0;
-    record.logoFrameColor.setNamedColor(QStringLiteral("#ffffff"));
-    record.moduleShape = 0;
-    record.eyeShape = 0;
-    record.eyeOuterColor.setNamedColor(QStringLiteral("#000000"));
-    record.eyeInnerColor.setNamedColor(QStringLiteral("#000000"));
-    record.lightModuleColor.setNamedColor(QStringLiteral("#ffffff"));
-    record.lightModuleSize = 50.0;
-    record.darkModuleColor.setNamedColor(QStringLiteral("#000000"));
-    record.darkModuleSize = 50.0;
-    record.labelText = plan.name;
-    record.labelPointSize = 30;
-    record.labelLetterSpacing = 12;
-    record.labelColor.setNamedColor(QStringLiteral("#000000"));
-    record.labelPosition = QStringLiteral("bottom");
-    record.labelBold = 0;
-    record.labelFontFamily = QStringLiteral("黑体");
-    record.plainTimingModules = false;
-    return record;
-}
-
-bool renderRow(const RowPlan &plan, const BatchComposition &composition)
-{
-    QrStyleRecord record = batchRecord(plan);
+    QrStyleRecord record = style.recordFor(plan.name, plan.content);
     composition.applyTo(record);
     return record.render(plan.path);
 }
@@ -154,6 +117,11 @@ RowPlan planRow(const QStringList &row, int index, bool cut, RunRules &rules)
 void BatchCreate::setComposition(const BatchComposition &composition)
 {
     this->composition = composition;
+}
+
+void BatchCreate::setStyle(const BatchStyle &style)
+{
+    this->style = style;
 }
 
 void BatchCreate::batchStart(QString jiema_path, QString save_path, QString style_type)
@@ -201,9 +169,8 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         return;
     }
     // Pictures every row shares are read once; a run that cannot use them does nothing.
-    RowPlan sample;
-    sample.name = QStringLiteral("1");
-    const QString compositionError = composition.load(batchRecord(sample));
+    composition = style.compositionWith(composition);
+    const QString compositionError = composition.load(style.recordFor(QStringLiteral("1"), QString()));
     if (!compositionError.isEmpty()) {
         report("warning", reportWithUserText(QStringLiteral("%1"), compositionError));
         return;
@@ -261,7 +228,7 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
                 continue;
             RowJob job{planRow(row, index, reader.rowCut(), rules), QFuture<bool>()};
             if (!job.plan.path.isEmpty() && !job.plan.sameAsEarlier)
-                job.drawn = QtConcurrent::run(&pool, renderRow, job.plan, composition);
+                job.drawn = QtConcurrent::run(&pool, renderRow, job.plan, style, composition);
             inFlight.enqueue(job);
         }
         if (inFlight.isEmpty())
@@ -271,7 +238,7 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         // A picture already written in this run is never replaced by a later row.
         bool drawn = false;
         if (job.plan.sameAsEarlier)
-            drawn = !rules.targets.value(job.plan.target) && renderRow(job.plan, composition);
+            drawn = !rules.targets.value(job.plan.target) && renderRow(job.plan, style, composition);
         else if (!job.plan.path.isEmpty())
             drawn = job.drawn.result();
         if (drawn) {

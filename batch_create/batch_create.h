@@ -1,6 +1,7 @@
 #pragma once
 
 #include "batch_create/batch_composition.h"
+#include "style/style_presets.h"
 
 #include <QObject>
 #include <QString>
@@ -16,6 +17,8 @@ public:
     // Logo and background for every code of the run; set before the run starts.
     // Without them the codes are the preset's PNG pictures.
     void setComposition(const BatchComposition &composition);
+    // The look of every code of the run; the batch preset when never set.
+    void setStyle(const BatchStyle &style);
 
 signals:
     void returnResult(QString type, QString message);
@@ -28,6 +31,7 @@ private:
     void run(const QString &csvPath, const QString &savePath, const QString &styleType);
 
     BatchComposition composition;
+    BatchStyle style = batchPreset();
     // The report that ends a run early ("warning" or "stopped"): sent once the run
     // has cleaned up after itself, so that what it says is what stays on disk.
     QString endingType;

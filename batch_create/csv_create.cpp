@@ -6,6 +6,7 @@
 #include "app/report_view.h"
 #include "app/worker_thread.h"
 #include "batch_create/batch_create.h"
+#include "batch_create/style_chooser.h"
 #include "common/report_text.h"
 
 #include <QDir>
@@ -63,6 +64,8 @@ void CsvCreate::buildForm()
                                        QStringLiteral("savePathEdit"), QStringLiteral("选择目录.."), QStringLiteral("selectPathBtn"));
     csvPathEdit = csvRow.edit;
     savePathEdit = saveRow.edit;
+    styleChooser = new StyleChooser(csvPathEdit, contentFrame);
+    gridLayout->addWidget(styleChooser, 0, 3, 2, 1);
     reportView = new ReportView(gridLayout, QStringLiteral("csvCreateBtn"));
     csvCreateBtn = reportView->startButton;
     resultLabel = reportView->resultLabel;
@@ -123,6 +126,7 @@ void CsvCreate::on_csvCreateBtn_clicked()
     reportView->startRun(save);
 
     auto *worker = new BatchCreate;
+    worker->setStyle(styleChooser->style());
     runThread = moveToWorkerThread(worker);
     connect(runThread, &QThread::started, this, &CsvCreate::slot_create_thread_started);
     connect(this, &CsvCreate::new_create_started, worker, &BatchCreate::batchStart);

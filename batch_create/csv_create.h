@@ -12,6 +12,7 @@ class QProgressBar;
 class QPushButton;
 class QThread;
 class ReportView;
+class StyleChooser;
 
 // The batch generation page: a CSV file and a save folder in, one worker run at a
 // time, its reports shown below the form.
@@ -50,6 +51,7 @@ private:
     QLabel *runtimeLabel;
     QLabel *progressLabel;
     QProgressBar *progressBar;
+    StyleChooser *styleChooser;
     ReportView *reportView;
     QPointer<QThread> runThread;
 };

@@ -3,6 +3,7 @@
 #include "cli/batch_run.h"
 #include "cli/command_line.h"
 #include "cli/compose_options.h"
+#include "cli/style_option.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -25,8 +26,14 @@ int runGenerate(const CommandLine &line)
         writeText(stderr, QStringLiteral("错误：%1\n").arg(printableText(options.error)));
         return options.exitCode;
     }
+    const StyleOption style = readStyleOption(line.options);
+    if (style.exitCode != 0) {
+        writeText(stderr, QStringLiteral("错误：%1\n").arg(printableText(style.error)));
+        return style.exitCode;
+    }
     auto *worker = new BatchCreate;
     worker->setComposition(options.composition);
+    worker->setStyle(style.style);
     return runBatchWorker(worker, line.arguments.at(0), line.arguments.at(1), QStringLiteral("qrcustom"));
 }
 
@@ -46,13 +53,15 @@ const QVector<Command> commands = {
      {QStringLiteral("<CSV文件>"), QStringLiteral("<保存文件夹>")},
      {},
      {QStringLiteral("--logo <图片>"), QStringLiteral("--background <图片>"), QStringLiteral("--offset <X,Y>"),
-      QStringLiteral("--rotation <角度>")},
+      QStringLiteral("--rotation <角度>"), QStringLiteral("--style <样式>")},
      QStringLiteral("按 CSV 文件批量生成二维码图片：首行为标题，之后每行的第一列为名称，第二列为内容\n"
                     "      --logo        在二维码中央放置 Logo 图片\n"
                     "      --background  把二维码合成到背景图片上：.gif 背景生成动画 <名称>.gif，其他图片生成 <名称>.png\n"
                     "      --offset      二维码在背景上的位置（背景像素），默认 0,0\n"
-                    "      --rotation    二维码绕自身中心顺时针旋转的角度，大于 0 时生效"),
+                    "      --rotation    二维码绕自身中心顺时针旋转的角度，大于 0 时生效\n"
+                    "      --style       预置样式的名称（见 styles 命令）或样式文件 .json；--logo、--background 优先于样式中的图片"),
      runGenerate},
+    {QStringLiteral("styles"), {}, {}, {}, QStringLiteral("列出预置样式"), runStyles},
     {QStringLiteral("decode"),
      {QStringLiteral("<图片文件夹>"), QStringLiteral("<保存文件夹>")},
      {QStringLiteral("--excel")},

@@ -24,6 +24,9 @@ constexpr int maxContentBytes = 2953;
 // quote never closed in a huge file) from taking the memory; a longer row fails.
 constexpr qint64 maxCsvRowChars = 16 * 1024 * 1024;
 
+// Largest style file read; a style takes about a kilobyte.
+constexpr qint64 maxStyleFileBytes = 64 * 1024;
+
 class QImageReader;
 class QString;
 

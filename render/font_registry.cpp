@@ -52,6 +52,14 @@ QString resolveLabelFont(const QString &family, bool bold)
     return family;
 }
 
+QStringList shippedFontFamilies()
+{
+    QStringList families;
+    for (const ShippedFont &font : shippedFonts)
+        families << QLatin1String(font.family);
+    return families;
+}
+
 bool hasBoldFontFile(const QString &family)
 {
     for (const ShippedFont &font : shippedFonts) {

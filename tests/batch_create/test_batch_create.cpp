@@ -353,6 +353,7 @@ void TestBatchCreate::initTestCase()
     for (int i = 0; i < 3; ++i)
         gif.addFrame(solid(QSize(620, 640), qRgb(255, 255 - 20 * i, 220)), QPoint(), 100);
     QVERIFY(gif.save(pictures.filePath(QStringLiteral("waves.gif"))));
+    QVERIFY(writeFile(pictures.filePath(QStringLiteral("tiny.json")), R"({"imageSize": 50})"));
 }
 
 void TestBatchCreate::commandLine_data()
@@ -390,6 +391,13 @@ void TestBatchCreate::commandLine_data()
                                       << "偏移应为两个整数" << "";
     QTest::newRow("offset without background") << generate + QStringList{"--offset", "1,2"} << csv << 2 << ""
                                                << "需要与 --background 一起使用" << "";
+    QTest::newRow("style") << generate + QStringList{"--style", "print"} << csv << 0 << done << "" << "甲.png";
+    QTest::newRow("style refused") << generate + QStringList{"--style", "<pictures>/tiny.json"} << csv << 2 << ""
+                                   << "“imageSize” 应为 100 到 4000 之间的整数" << "";
+    QTest::newRow("unknown style") << generate + QStringList{"--style", "plain"} << csv << 2 << ""
+                                   << "没有名为 “plain” 的预置样式" << "";
+    QTest::newRow("styles") << QStringList{"styles"} << csv << 0 << ".*default.*quiet.*rounded.*brand.*print.*" << ""
+                            << "";
 }
 
 void TestBatchCreate::commandLine()
@@ -437,6 +445,8 @@ void TestBatchCreate::commandLine()
         QCOMPARE(QImageReader(path).size(), QImageReader(arguments.at(background)).size());
     if (QTest::currentDataTag() == QLatin1String("logo"))
         QCOMPARE(QImage(path).pixel(250, 250), green);
+    if (QTest::currentDataTag() == QLatin1String("style"))
+        QCOMPARE(QImage(path).width(), 1000);
 }
 
 QTEST_MAIN(TestBatchCreate)

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "style/batch_style.h"
+
+#include <QFutureWatcher>
+#include <QImage>
+#include <QObject>
+#include <QString>
+#include <QThreadPool>
+
+#include <memory>
+#include <optional>
+
+namespace cv {
+namespace wechat_qrcode {
+class WeChatQRCode;
+}
+}
+
+// Draws a style's preview away from the calling thread, one at a time, and checks
+// that the program's own decoder reads it. A request made while a preview is
+// being drawn waits, replacing any request that waited before it, and the
+// overtaken preview is dropped: only the newest settings are ever shown.
+class StylePreview : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit StylePreview(QObject *parent = nullptr);
+    // Waits for the preview in hand.
+    ~StylePreview() override;
+
+    // Draws the first row of the CSV file (a sample without one) in the style.
+    void request(const BatchStyle &style, const QString &csvPath);
+
+signals:
+    // The picture exactly as the batch would write it. problem is empty when the
+    // decoder reads the row's content back from it, otherwise the Chinese warning.
+    void ready(const QImage &picture, const QString &problem);
+
+private:
+    struct Job
+    {
+        BatchStyle style;
+        QString csvPath;
+    };
+    struct Result
+    {
+        QImage picture;
+        QString problem;
+    };
+
+    void start(const Job &job);
+    void finished();
+    Result draw(const Job &job);
+
+    // One thread, so the detector is never used by two at once.
+    QThreadPool pool;
+    QFutureWatcher<Result> watcher;
+    std::optional<Job> waiting;
+    std::unique_ptr<cv::wechat_qrcode::WeChatQRCode> detector;
+};
