@@ -35,21 +35,6 @@ QImage codeImage(const QByteArray &payload, int moduleSize = 4)
     return image.scaled(image.size() * moduleSize);
 }
 
-// The picture as a file of the format: GIF by the product's writer (Qt has none), SVG embedding a PNG.
-QByteArray encoded(const QImage &image, const QByteArray &format)
-{
-    if (format == "svg")
-        return "<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink' width='200' height='200'>"
-               "<image width='200' height='200' xlink:href='data:image/png;base64,"
-            + encoded(image, "png").toBase64() + "'/></svg>";
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    GifImage gif(QSize(-1, -1));
-    gif.addFrame(image, QPoint(), -1);
-    return (format == "gif" ? gif.write(&buffer) : image.save(&buffer, format.constData())) ? bytes : QByteArray();
-}
-
 struct Run
 {
     QStringList reports; // "type|message"
@@ -104,7 +89,6 @@ class TestBatchDecode : public QObject
 
 private slots:
     void initTestCase();
-    void qImageToMat();
     void csvFiles_data();
     void csvFiles();
     void runs_data();
@@ -128,23 +112,6 @@ void TestBatchDecode::initTestCase()
     QVERIFY(runWorker(GLYPHORA_TEST_DATA "/batch_decode/qr-photos", tmp.path()).reports.contains("success|成功：8 个"));
 }
 
-void TestBatchDecode::qImageToMat()
-{
-    QImage colour(3, 2, QImage::Format_ARGB32);
-    colour.fill(qRgba(200, 100, 50, 255));
-    colour.setPixel(1, 1, qRgba(10, 240, 130, 0)); // alpha is dropped, not blended
-    for (const QImage::Format format : {QImage::Format_ARGB32, QImage::Format_RGB888, QImage::Format_RGBA8888,
-                                        QImage::Format_RGB16, QImage::Format_Grayscale8, QImage::Format_Indexed8}) {
-        const QImage image = colour.convertToFormat(format);
-        const cv::Mat mat = ::qImageToMat(image);
-        QCOMPARE(QVector<int>({mat.type(), mat.cols, mat.rows}), QVector<int>({CV_8UC3, 3, 2}));
-        for (int i = 0; i < 6; ++i) {
-            const QRgb p = image.pixel(i % 3, i / 3);
-            QVERIFY2(mat.at<cv::Vec3b>(i / 3, i % 3) == cv::Vec3b(qBlue(p), qGreen(p), qRed(p)), QByteArray::number(format));
-        }
-    }
-}
-
 void TestBatchDecode::csvFiles_data()
 {
     QTest::addColumn<QString>("mode");
@@ -152,49 +119,37 @@ void TestBatchDecode::csvFiles_data()
     QTest::newRow("excel") << "excel";
 }
 
-// One run over many kinds of picture, sub-folders and the files of earlier runs in the same seconds.
+// One run over CSV quoting, sub-folders and the files of earlier runs in the same seconds.
 void TestBatchDecode::csvFiles()
 {
     QFETCH(QString, mode);
-    QCOMPARE(QStringList({lowerFileSuffix("/a/IMG_0001.JPG"), lowerFileSuffix("scan.tar.PnG"), lowerFileSuffix("Folder/README")}),
-             QStringList({"jpg", "png", "folder/readme"}));
     QTemporaryDir pictures;
     QTemporaryDir save;
     QVERIFY(QDir(pictures.path()).mkpath("sub/deeper") && QDir(pictures.path()).mkpath("empty"));
     QList<QStringList> mainRows;
     // Writes the file; a text is what the main CSV holds for it, none for a picture that fails or a file left out.
-    const auto add = [&](const QString &name, const QByteArray &bytes, const QString &text = QString()) {
+    const auto add = [&](const QString &name, const QImage &image, const QString &text = QString()) {
         if (!text.isEmpty())
             mainRows << QStringList{name, text};
-        writeFile(pictures.filePath(name), bytes); // a failed write shows in the counts or the rows
+        image.save(pictures.filePath(name)); // a failed write shows in the counts or the rows
     };
     const QString text = QStringLiteral("你好，世界");
     const QImage code = codeImage(text.toUtf8());
-    for (const char *suffix : {"png", "JPG", "Jpeg", "gif", "WEBP", "tiff", "bmp", "SVG"})
-        add(QStringLiteral("c.") + suffix, encoded(code, QByteArray(suffix).toLower()), text);
-    add("jpeg named.png", encoded(code, "jpg"), text);
-    add("gb18030.png", encoded(codeImage(QTextCodec::codecForName("GB18030")->fromUnicode(text)), "png"), text);
-    add("latin-1.png", encoded(codeImage("na\xEFve caf\xE9"), "png"), "na\u00EFve caf\u00E9");
-    add("bytes like a UTF-16 mark.png", encoded(codeImage("\xFF\xFEhi"), "png"), "\u00FF\u00FEhi");
-    add("UTF-8 mark.png", encoded(codeImage("\xEF\xBB\xBFhi"), "png"), QStringLiteral("\uFEFFhi")); // a plain literal loses it
-    add("\"quote\", comma.png", encoded(codeImage("say \"hi\", \"bye\""), "png"), "say \"hi\", \"bye\"");
-    add("line breaks.png", encoded(codeImage("line1\nline2\r\nline3\rend"), "png"), "line1\nline2\r\nline3\rend");
-    add("digits.png", encoded(codeImage(digits.toUtf8()), "png"), mode == "excel" ? digits + '\t' : digits);
+    add("c.png", code, text);
+    add("c.JPG", code, text);
+    add("\"quote\", comma.png", codeImage("say \"hi\", \"bye\""), "say \"hi\", \"bye\"");
+    add("line breaks.png", codeImage("line1\nline2\r\nline3\rend"), "line1\nline2\r\nline3\rend");
+    add("digits.png", codeImage(digits.toUtf8()), mode == "excel" ? digits + '\t' : digits);
     QImage two(code.width() * 2, code.height(), QImage::Format_RGB32);
     QPainter(&two).drawImage(0, 0, code);
     QPainter(&two).drawImage(code.width(), 0, code);
-    add("two.png", encoded(two, "png"), text + resultSeparator + text); // the same text: codes come in no fixed order
-    add("corner.png", encoded(code.copy(0, 0, 40, 40), "png"));
-    add("broken.png", "\x89PNG not really");
-    add("broken.webp", "\x89PNG not really");
-    add("notes.txt", "not a picture");
-    add("png", encoded(code, "png"));
-    const QDir photos(GLYPHORA_TEST_DATA "/batch_decode/qr-photos");
-    for (const QString &photo : photos.entryList({"*.webp"}))
-        add(photo, readFile(photos.filePath(photo)), readFile(photos.filePath(photo.chopped(5) + ".txt")));
-    add("sub/a.b.png", encoded(codeImage("a,b"), "png"));
-    add("sub/q\"1\".JPG", encoded(codeImage(digits.toUtf8()), "jpg"));
-    add("sub/deeper/left out.png", encoded(code, "png"));
+    add("two.png", two, text + resultSeparator + text);
+    add("corner.png", code.copy(0, 0, 40, 40));
+    writeFile(pictures.filePath("notes.txt"), "not a picture");
+    code.save(pictures.filePath("png"), "png");
+    add("sub/a.b.png", codeImage("a,b"));
+    add("sub/q\"1\".JPG", codeImage(digits.toUtf8()));
+    add("sub/deeper/left out.png", code);
     // A file of an earlier run in this second or the next two, the main one or (excel) a sub-folder's: the run moves to _2.
     const QDateTime now = QDateTime::currentDateTime();
     const QString taken = mode == "excel" ? "_sub.csv" : ".csv";
@@ -202,7 +157,7 @@ void TestBatchDecode::csvFiles()
         QVERIFY(writeFile(save.filePath(now.addSecs(s).toString("yyyy_MM_dd_hh_mm_ss") + taken), "earlier\n"));
     const Run run = runWorker(pictures.path(), save.path(), mode);
     QCOMPARE(run.reports.value(run.reports.size() - 3),
-             QStringLiteral("success|成功：%1 个， 错误：3 个，请在保存路径查看错误日志").arg(mainRows.size() + 2));
+             QStringLiteral("success|成功：%1 个， 错误：1 个，请在保存路径查看错误日志").arg(mainRows.size() + 2));
     const QString stamp = run.csvNames.value(0);
     QVERIFY2(stamp.endsWith("_2"), qPrintable(stamp));
     QCOMPARE(readFile(save.filePath(stamp.chopped(2) + taken)), QByteArray("earlier\n"));
