@@ -39,6 +39,9 @@ QString textOfUnknownModes(const QByteArray &bytes)
 // reads the code again on its own, with a quiet zone, 300 to 1000 pixels wide.
 QString codeText(const cv::Mat &grey, const cv::Rect &box, const QByteArray &bytes)
 {
+    // ASCII reads the same in every mode and character set.
+    if (std::all_of(bytes.cbegin(), bytes.cend(), [](char byte) { return uchar(byte) < 0x80; }))
+        return QString::fromLatin1(bytes);
     const int side = std::max(box.width, box.height);
     const cv::Rect area(box.x - side / 4, box.y - side / 4, box.width + side / 2, box.height + side / 2);
     const cv::Rect inside = area & cv::Rect(0, 0, grey.cols, grey.rows);

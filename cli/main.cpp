@@ -39,12 +39,6 @@ int runGenerate(const CommandLine &line)
 
 int runDecode(const CommandLine &line)
 {
-    const QString pictures = line.arguments.at(0);
-    if (!QFileInfo(pictures).isDir()) {
-        writeText(stderr, QStringLiteral("二维码图片文件夹不存在：%1\n").arg(pictures));
-        return 1;
-    }
-    const QString mode = line.flags.contains(QLatin1String("--excel")) ? QStringLiteral("excel") : QStringLiteral("default");
     static const QMap<QString, DecodeEngines> engines{
         {QStringLiteral("cnn"), DecodeEngines::Cnn}, {QStringLiteral("zxing"), DecodeEngines::Zxing}, {QStringLiteral("both"), DecodeEngines::Both}};
     const QString engine = line.options.value(QStringLiteral("--engine"), QStringLiteral("both"));
@@ -52,6 +46,12 @@ int runDecode(const CommandLine &line)
         writeText(stderr, QStringLiteral("错误：--engine 只能是 cnn、zxing 或 both，不能是 %1\n").arg(engine));
         return 2;
     }
+    const QString pictures = line.arguments.at(0);
+    if (!QFileInfo(pictures).isDir()) {
+        writeText(stderr, QStringLiteral("二维码图片文件夹不存在：%1\n").arg(pictures));
+        return 1;
+    }
+    const QString mode = line.flags.contains(QLatin1String("--excel")) ? QStringLiteral("excel") : QStringLiteral("default");
     auto *worker = new BatchJiema;
     worker->setEngines(engines.value(engine));
     return runBatchWorker(worker, pictures, line.arguments.at(1), mode);

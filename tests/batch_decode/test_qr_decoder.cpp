@@ -1,7 +1,6 @@
 #include "batch_decode/decode_pool.h"
 #include "batch_decode/detector_models.h"
 #include "common/input_limits.h"
-#include "gif/gif_image.h"
 #include "tests/support/test_support.h"
 
 #include <QPainter>
@@ -17,17 +16,16 @@ const QString url = QStringLiteral("https://example.com/a");
 // The symbol on white with a quiet zone; modules as squares of 4 pixels or as dots of radius 1, 3 pixels apart.
 QImage symbolImage(QRcode *symbol, bool dots = false)
 {
-    const int width = symbol->width;
-    const int moduleSize = dots ? 3 : 4;
-    QImage image((width + 8) * moduleSize, (width + 8) * moduleSize, QImage::Format_RGB32);
+    const int width = symbol->width, module = dots ? 3 : 4;
+    QImage image((width + 8) * module, (width + 8) * module, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
     painter.setPen(Qt::NoPen);
     painter.setBrush(Qt::black);
     for (int i = 0; i < width * width; ++i) {
-        const QRect module((i % width + 4) * moduleSize, (i / width + 4) * moduleSize, moduleSize, moduleSize);
+        const QRectF square((i % width + 4) * module, (i / width + 4) * module, module, module);
         if (symbol->data[i] & 1)
-            dots ? painter.drawEllipse(QRectF(module).center(), 1, 1) : painter.fillRect(module, Qt::black);
+            dots ? painter.drawEllipse(square.center(), 1, 1) : painter.drawRect(square);
     }
     QRcode_free(symbol);
     return image;
@@ -38,15 +36,11 @@ QImage bytesImage(const QByteArray &bytes, bool dots = false)
     return symbolImage(QRcode_encodeData(bytes.size(), reinterpret_cast<const uchar *>(bytes.constData()), 0, QR_ECLEVEL_M), dots);
 }
 
-QImage kanjiImage(const QString &text)
+// Shift-JIS text in Kanji mode (with byte segments for what is not Kanji), or Latin-1 bytes after ECI 3.
+QImage segmentsImage(const QString &text, bool kanji)
 {
-    const QByteArray shiftJis = QTextCodec::codecForName("Shift_JIS")->fromUnicode(text);
-    return symbolImage(QRcode_encodeString(shiftJis.constData(), 0, QR_ECLEVEL_M, QR_MODE_KANJI, 1));
-}
-
-// A byte segment of Latin-1 declared by ECI 3.
-QImage eciImage(const QString &text)
-{
+    if (kanji)
+        return symbolImage(QRcode_encodeString(QTextCodec::codecForName("Shift_JIS")->fromUnicode(text).constData(), 0, QR_ECLEVEL_M, QR_MODE_KANJI, 1));
     const QByteArray latin1 = text.toLatin1();
     QRinput *input = QRinput_new();
     QRinput_appendECIheader(input, 3);
@@ -56,21 +50,14 @@ QImage eciImage(const QString &text)
     return image;
 }
 
-// The picture as a file of the format: GIF by the product's writer (Qt has none), SVG embedding a PNG.
+// The picture as a file of the format.
 QByteArray encoded(const QImage &image, const QByteArray &format = "png")
 {
-    if (format == "svg")
-        return "<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink' width='200' height='200'>"
-               "<image width='200' height='200' xlink:href='data:image/png;base64,"
-            + encoded(image).toBase64() + "'/></svg>";
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    GifImage gif(QSize(-1, -1));
-    gif.addFrame(image, QPoint(), -1);
-    return (format == "gif" ? gif.write(&buffer) : image.save(&buffer, format.constData())) ? bytes : QByteArray();
+    return image.save(&buffer, format.constData()) ? bytes : QByteArray();
 }
-
 }
 
 class TestQrDecoder : public QObject
@@ -80,6 +67,7 @@ class TestQrDecoder : public QObject
 private slots:
     void decode_data();
     void decode();
+    void order();
 };
 
 void TestQrDecoder::decode_data()
@@ -89,53 +77,39 @@ void TestQrDecoder::decode_data()
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("text");
     // Kanji segments and character-set designators decide the text; bytes without either are guessed.
-    QTest::newRow("Kanji mode") << "both" << "a.png" << encoded(kanjiImage("北京市")) << "北京市";
-    QTest::newRow("Kanji mode, CNN") << "cnn" << "a.png" << encoded(kanjiImage("中文内容")) << "中文内容";
-    QTest::newRow("ECI Latin-1") << "zxing" << "a.png" << encoded(eciImage("Müller")) << "Müller";
-    QTest::newRow("ECI Latin-1, CNN") << "cnn" << "a.png" << encoded(eciImage("Straße")) << "Straße";
+    QTest::newRow("Kanji mode") << "both" << "a.png" << encoded(segmentsImage("北京市", true)) << "北京市";
+    QTest::newRow("Kanji mode and half-width kana") << "zxing" << "a.png" << encoded(segmentsImage("東京ﾀﾜｰ", true)) << "東京ﾀﾜｰ";
+    QTest::newRow("Kanji mode, CNN") << "cnn" << "a.png" << encoded(segmentsImage("中文内容", true)) << "中文内容";
+    QTest::newRow("ECI Latin-1") << "zxing" << "a.png" << encoded(segmentsImage("Müller", false)) << "Müller";
+    QTest::newRow("ECI Latin-1, CNN") << "cnn" << "a.png" << encoded(segmentsImage("Straße", false)) << "Straße";
     const QString chinese = QStringLiteral("你好，世界");
     QTest::newRow("GB18030 bytes") << "both" << "a.png" << encoded(bytesImage(QTextCodec::codecForName("GB18030")->fromUnicode(chinese))) << chinese;
     QTest::newRow("Latin-1 bytes, CNN") << "cnn" << "a.png" << encoded(bytesImage("na\xEFve caf\xE9")) << "na\u00EFve caf\u00E9";
     QTest::newRow("bytes like a UTF-16 mark") << "both" << "a.png" << encoded(bytesImage("\xFF\xFEhi")) << "\u00FF\u00FEhi";
-    QTest::newRow("UTF-8 mark") << "both" << "a.png" << encoded(bytesImage("\xEF\xBB\xBFhi")) << QStringLiteral("\uFEFFhi");
     const QImage code = bytesImage(chinese.toUtf8());
-    for (const char *suffix : {"JPG", "Jpeg", "gif", "WEBP", "tiff", "bmp", "SVG"})
+    for (const char *suffix : {"JPG", "Jpeg", "WEBP", "tiff", "bmp"})
         QTest::newRow(suffix) << "both" << QStringLiteral("a.") + suffix << encoded(code, QByteArray(suffix).toLower()) << chinese;
     QTest::newRow("JPEG named .png") << "both" << "a.png" << encoded(code, "jpg") << chinese;
     QTest::newRow("no code") << "both" << "a.png" << encoded(code.copy(0, 0, 40, 40)) << "";
     QTest::newRow("broken") << "both" << "a.png" << QByteArray("\x89PNG not really") << "";
-    QImage huge(9000, qCeil(maxPicturePixels / 9000.0) + 1, QImage::Format_Mono);
-    huge.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
-    huge.fill(1);
-    for (int i = 0; i < code.width() * code.height(); ++i)
-        huge.setPixel(i % code.width(), i / code.width(), qGray(code.pixel(i % code.width(), i / code.width())) > 127);
-    QTest::newRow("more pixels than allowed") << "zxing" << "a.png" << encoded(huge) << "";
-    // Light on dark, faded, noisy: read by ZXing-C++ once the picture is inverted, equalised, shrunk.
-    const QImage plain = bytesImage(url.toUtf8());
-    QImage inverted = plain, faded = plain.convertToFormat(QImage::Format_Grayscale8), noisy = plain.scaled(plain.size() * 2);
+    const int side = qCeil(qSqrt(maxPicturePixels + 1.0));
+    QTest::newRow("more pixels than allowed") << "zxing" << "a.png" << encoded(code.convertToFormat(QImage::Format_Mono).scaled(side, side)) << "";
+    // Light on dark, faded: read by ZXing-C++ once the picture is inverted, equalised.
+    QImage inverted = bytesImage(url.toUtf8()), faded = inverted.convertToFormat(QImage::Format_Grayscale8);
     inverted.invertPixels();
-    for (int y = 0; y < faded.height(); ++y) {
-        for (int x = 0; x < faded.width(); ++x)
-            faded.setPixel(x, y, qGray(faded.pixel(x, y)) > 127 ? 125 : 112);
-    }
-    QRandomGenerator noise(1);
-    for (int i = 0; i < noisy.width() * noisy.height(); ++i) {
-        const int grey = qBound(0, qGray(noisy.pixel(i % noisy.width(), i / noisy.width())) + int(noise.bounded(240)) - 120, 255);
-        noisy.setPixel(i % noisy.width(), i / noisy.width(), qRgb(grey, grey, grey));
-    }
+    for (uchar *pixel = faded.bits(); pixel < faded.bits() + faded.sizeInBytes(); ++pixel)
+        *pixel = *pixel > 127 ? 125 : 112;
     QTest::newRow("inverted") << "zxing" << "a.png" << encoded(inverted) << url;
     QTest::newRow("faded") << "zxing" << "a.png" << encoded(faded) << url;
-    QTest::newRow("noisy") << "zxing" << "a.png" << encoded(noisy) << url;
     // Small round dots escape the CNN, a mirrored code ZXing-C++.
     const QByteArray dots = encoded(bytesImage(url.toUtf8(), true));
     QTest::newRow("dots, ZXing-C++") << "zxing" << "a.png" << dots << url;
     QTest::newRow("dots, CNN") << "cnn" << "a.png" << dots << "";
-    QTest::newRow("dots, both") << "both" << "a.png" << dots << url;
     const QByteArray mirrored = encoded(bytesImage(url.toUtf8()).mirrored(true, false));
     QTest::newRow("mirrored, ZXing-C++") << "zxing" << "a.png" << mirrored << "";
     QTest::newRow("mirrored, CNN") << "cnn" << "a.png" << mirrored << url;
     QTest::newRow("mirrored, both") << "both" << "a.png" << mirrored << url;
-    QTest::newRow("Kanji mode, mirrored, CNN") << "cnn" << "a.png" << encoded(kanjiImage("北京市").mirrored(true, false)) << "北京市";
+    QTest::newRow("Kanji mode, mirrored, CNN") << "cnn" << "a.png" << encoded(segmentsImage("北京市", true).mirrored(true, false)) << "北京市";
     QTest::newRow("mirrored, no models") << "none" << "a.png" << mirrored << "";
     QTest::newRow("dots, no models") << "none" << "a.png" << dots << url;
     // Reading order: B stands a little higher than A in the same row, C below. Only the CNN reads C (mirrored): it
@@ -143,15 +117,12 @@ void TestQrDecoder::decode_data()
     const QImage a = bytesImage("A"), b = bytesImage("B"), c = bytesImage(url.toUtf8()).mirrored(true, false);
     QImage three(a.width() * 2 + 20, a.height() + c.height() + 40, QImage::Format_RGB32);
     three.fill(Qt::white);
-    QPainter painter(&three);
-    painter.drawImage(0, 20, a);
-    painter.drawImage(a.width() + 20, 8, b);
-    painter.drawImage(0, a.height() + 40, c);
-    painter.end();
-    const QString ab = "A" + separator + "B";
-    QTest::newRow("three codes, both") << "both" << "a.png" << encoded(three) << ab + separator + url;
-    QTest::newRow("three codes, CNN") << "cnn" << "a.png" << encoded(three) << ab + separator + url;
-    QTest::newRow("three codes, ZXing-C++") << "zxing" << "a.png" << encoded(three) << ab;
+    QPainter(&three).drawImage(0, 20, a);
+    QPainter(&three).drawImage(a.width() + 20, 8, b);
+    QPainter(&three).drawImage(0, a.height() + 40, c);
+    QTest::newRow("three codes, both") << "both" << "a.png" << encoded(three) << "A" + separator + "B" + separator + url;
+    QTest::newRow("three codes, CNN") << "cnn" << "a.png" << encoded(three) << "A" + separator + "B" + separator + url;
+    QTest::newRow("three codes, ZXing-C++") << "zxing" << "a.png" << encoded(three) << "A" + separator + "B";
     const QDir photos(GLYPHORA_TEST_DATA "/batch_decode/qr-photos");
     for (const QString &photo : photos.entryList({"*.webp"}))
         QTest::newRow(qPrintable(photo)) << "both" << photo << readFile(photos.filePath(photo)) << QString::fromUtf8(readFile(photos.filePath(photo.chopped(5) + ".txt")));
@@ -170,6 +141,19 @@ void TestQrDecoder::decode()
     QCOMPARE(pool.lacksModels(), engines == "none");
     pool.add(dir.filePath(name));
     QCOMPARE(pool.takeNext(), text);
+}
+
+// Results come in the order the pictures were added, with more pictures than are decoded at a time.
+void TestQrDecoder::order()
+{
+    QTemporaryDir dir;
+    DecodePool pool(findDetectorModels(detectorModelFolders()), DecodeEngines::Both);
+    for (int i = 0; i < 12; ++i) {
+        QVERIFY(bytesImage(QByteArray::number(i)).save(dir.filePath(QString::number(i) + ".png")));
+        pool.add(dir.filePath(QString::number(i) + ".png"));
+    }
+    for (int i = 0; i < 12; ++i)
+        QCOMPARE(pool.takeNext(), QString::number(i));
 }
 
 QTEST_MAIN(TestQrDecoder)
