@@ -124,7 +124,7 @@ void TestBatchDecode::csvFiles_data()
     QTest::newRow("excel") << "excel";
 }
 
-// One run over CSV quoting, sub-folders and the files of earlier runs in the same seconds.
+// One run over many kinds of picture, sub-folders and the files of earlier runs in the same seconds.
 void TestBatchDecode::csvFiles()
 {
     QFETCH(QString, mode);
