@@ -306,7 +306,7 @@ void TestBatchDecode::pageClosedDuringRun()
     QTemporaryDir pictures;
     QTemporaryDir save;
     for (int i = 0; i < 60; ++i)
-        QVERIFY(codeImage("again and again", 8).save(pictures.filePath(QString::number(i) + ".png")));
+        QVERIFY(codeImage("again and again", 40).save(pictures.filePath(QString::number(i) + ".png")));
     const int threadsBefore = processThreadCount();
     auto *page = new JieMa;
     page->findChild<QLineEdit *>("jiemaPathEdit")->setText(pictures.path());
