@@ -112,6 +112,11 @@ BatchJiema::BatchJiema(const QStringList &modelFolders)
 {
 }
 
+void BatchJiema::setEngines(DecodeEngines engines)
+{
+    this->engines = engines;
+}
+
 void BatchJiema::batchStart(QString jiema_path, QString save_path, QString csv_parse)
 {
     run(jiema_path, save_path, csv_parse == QLatin1String("excel"));
@@ -218,10 +223,10 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
         }
     }
 
-    DecodePool pool(findDetectorModels(modelFolders));
-    if (!pool.usesModels())
+    DecodePool pool(findDetectorModels(modelFolders), engines);
+    if (pool.lacksModels())
         report("notice", QStringLiteral("未找到可用的二维码识别模型文件（opencv_3rdparty 文件夹），"
-                                        "将不使用模型继续解码，小图或模糊的二维码可能无法识别"));
+                                        "将只用 ZXing-C++ 引擎继续解码，小图或模糊的二维码可能无法识别"));
     int total = 0;
     for (const PictureFolder &folder : folders) {
         for (const QString &name : folder.pictureNames)

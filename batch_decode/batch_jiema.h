@@ -1,6 +1,7 @@
 #pragma once
 
 #include "batch_decode/detector_models.h"
+#include "batch_decode/qr_image_decoder.h"
 
 #include <QObject>
 #include <QString>
@@ -15,6 +16,7 @@ class BatchJiema : public QObject
 public:
     // modelFolders: where to look for the detector's model files, first match wins.
     explicit BatchJiema(const QStringList &modelFolders = detectorModelFolders());
+    void setEngines(DecodeEngines engines);
 
 signals:
     void returnResult(QString type, QString message);
@@ -28,6 +30,7 @@ private:
     void run(const QString &jiemaPath, const QString &savePath, bool excel);
 
     QStringList modelFolders;
+    DecodeEngines engines = DecodeEngines::Both;
     // The report that ends a run early ("warning" or "stopped"): sent once the run
     // has cleaned up after itself, so that what it says is what stays on disk.
     QString endingType;

@@ -1,68 +1,74 @@
 #include "batch_decode/decode_pool.h"
 
-#include "batch_decode/detector_models.h"
-#include "batch_decode/qr_image_decoder.h"
+#include "batch_decode/cnn_reader.h"
 
-#include <QMutexLocker>
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <opencv2/wechat_qrcode.hpp>
+#include <malloc.h>
 
-DecodePool::DecodePool(const QStringList &modelPaths)
+namespace {
+
+// The CNN detector allocates and frees buffers of many megabytes for every
+// picture. glibc hands such blocks back to the system at once, and the next
+// picture faults them in again, zeroed: half the time of a pass on small
+// pictures. Kept in the heap, they are reused. One heap for all threads keeps
+// what the largest picture needs once, not once per thread; it is set up before
+// any thread starts, so that every thread allocates from it.
+const bool freedMemoryKeptInHeap = [] {
+    mallopt(M_ARENA_MAX, 1);
+    mallopt(M_MMAP_THRESHOLD, 32 << 20); // the most glibc allows
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    return true;
+}();
+
+}
+
+DecodePool::DecodePool(const QStringList &modelPaths, DecodeEngines engines)
+    : engines(engines)
 {
-    QStringList paths = modelPaths;
-    auto first = buildDetector(paths);
-    if (!first && !paths.isEmpty()) {
-        paths.clear();
-        first = buildDetector(paths);
+    if (engines != DecodeEngines::Zxing) {
+        cnn = std::make_unique<CnnReader>(modelPaths);
+        modelsMissing = !cnn->isReady();
+        if (modelsMissing)
+            cnn.reset();
     }
-    withModels = first && !paths.isEmpty();
-    if (first)
-        idleDetectors.push_back(std::move(first));
-    // A detector is not safe to share, so there are never more threads than detectors.
-    while (!idleDetectors.empty() && int(idleDetectors.size()) < QThread::idealThreadCount()) {
-        auto more = buildDetector(paths);
-        if (!more)
-            break;
-        idleDetectors.push_back(std::move(more));
-    }
-    threads.setMaxThreadCount(qMax(1, int(idleDetectors.size())));
+    threads.setMaxThreadCount(qMax(1, QThread::idealThreadCount()));
 }
 
 DecodePool::~DecodePool()
 {
     threads.clear();
     threads.waitForDone();
+    // The window lives on after a run.
+    malloc_trim(0);
 }
 
-bool DecodePool::usesModels() const
+bool DecodePool::lacksModels() const
 {
-    return withModels;
+    return modelsMissing;
 }
 
 void DecodePool::add(const QString &picturePath)
 {
-    pending.enqueue(QtConcurrent::run(&threads, [this, picturePath] { return decode(picturePath); }));
+    waiting.enqueue(picturePath);
+    startWaiting();
 }
 
 QString DecodePool::takeNext()
 {
-    return pending.isEmpty() ? QString() : pending.dequeue().result();
+    if (started.isEmpty())
+        return QString();
+    const QString text = started.dequeue().result();
+    startWaiting();
+    return text;
 }
 
-QString DecodePool::decode(const QString &picturePath)
+void DecodePool::startWaiting()
 {
-    std::unique_ptr<cv::wechat_qrcode::WeChatQRCode> detector;
-    {
-        QMutexLocker lock(&idleMutex);
-        if (idleDetectors.empty())
-            return QString();
-        detector = std::move(idleDetectors.back());
-        idleDetectors.pop_back();
+    // Two per thread: a thread never waits for the caller to take a result.
+    while (!waiting.isEmpty() && started.size() < 2 * threads.maxThreadCount()) {
+        const QString path = waiting.dequeue();
+        started.enqueue(QtConcurrent::run(&threads, [this, path] { return decodeQrImage(path, engines, cnn.get()); }));
     }
-    const QString text = decodeQrImage(picturePath, *detector);
-    QMutexLocker lock(&idleMutex);
-    idleDetectors.push_back(std::move(detector));
-    return text;
 }

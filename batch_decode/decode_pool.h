@@ -1,48 +1,46 @@
 #pragma once
 
+#include "batch_decode/qr_image_decoder.h"
+
 #include <QFuture>
-#include <QMutex>
 #include <QQueue>
 #include <QString>
 #include <QStringList>
 #include <QThreadPool>
 
 #include <memory>
-#include <vector>
 
-namespace cv {
-namespace wechat_qrcode {
-class WeChatQRCode;
-}
-}
+class CnnReader;
 
 // Decodes pictures on a few threads while the caller writes earlier results.
-// Every thread works with a detector built once for the whole pool; results are
-// taken in the order the pictures were added, so output never depends on timing.
+// Results are taken in the order the pictures were added, so output never depends
+// on timing. Only a few pictures beyond the oldest one not yet taken are decoded
+// ahead: memory does not grow with the number of pictures added.
 class DecodePool
 {
 public:
-    // Builds the detectors from the model files, or without models when the list
-    // is empty or the files cannot be loaded.
-    explicit DecodePool(const QStringList &modelPaths);
+    // modelPaths: the CNN detector's model files, as findDetectorModels gives them.
+    DecodePool(const QStringList &modelPaths, DecodeEngines engines);
     // Drops pictures not yet started and waits for those being decoded.
     ~DecodePool();
 
     DecodePool(const DecodePool &) = delete;
     DecodePool &operator=(const DecodePool &) = delete;
 
-    // False when decoding runs without the model files.
-    bool usesModels() const;
+    // True when the engines include the CNN detector but its model files are
+    // missing or cannot be loaded; ZXing-C++ then reads alone.
+    bool lacksModels() const;
     void add(const QString &picturePath);
     // Text of the oldest added picture not yet taken; waits for it.
     QString takeNext();
 
 private:
-    QString decode(const QString &picturePath);
+    void startWaiting();
 
-    bool withModels = false;
-    QMutex idleMutex;
-    std::vector<std::unique_ptr<cv::wechat_qrcode::WeChatQRCode>> idleDetectors;
-    QQueue<QFuture<QString>> pending;
+    const DecodeEngines engines;
+    std::unique_ptr<CnnReader> cnn;
+    bool modelsMissing = false;
+    QQueue<QString> waiting;
+    QQueue<QFuture<QString>> started;
     QThreadPool threads;
 };

@@ -42,8 +42,11 @@ QStringList findDetectorModels(const QStringList &folders)
 
 std::unique_ptr<cv::wechat_qrcode::WeChatQRCode> buildDetector(const QStringList &modelPaths)
 {
+    // Without its files the detector would fall back to a mode without networks.
+    if (modelPaths.size() != int(std::size(modelFileNames)))
+        return nullptr;
     std::string paths[4];
-    for (int i = 0; i < 4 && i < modelPaths.size(); ++i)
+    for (int i = 0; i < 4; ++i)
         paths[i] = QFile::encodeName(modelPaths.at(i)).toStdString();
     try {
         return std::make_unique<cv::wechat_qrcode::WeChatQRCode>(paths[0], paths[1], paths[2], paths[3]);

@@ -19,6 +19,5 @@ QStringList detectorModelFolders();
 // of them; empty when no folder does.
 QStringList findDetectorModels(const QStringList &folders);
 
-// A detector using the four model files, or its built-in mode without models for
-// an empty list; null when the model files cannot be loaded.
+// A detector using the four model files; null when they cannot be loaded.
 std::unique_ptr<cv::wechat_qrcode::WeChatQRCode> buildDetector(const QStringList &modelPaths);

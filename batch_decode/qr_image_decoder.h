@@ -2,15 +2,7 @@
 
 #include <QString>
 
-#include <opencv2/core.hpp>
-
-class QImage;
-
-namespace cv {
-namespace wechat_qrcode {
-class WeChatQRCode;
-}
-}
+class CnnReader;
 
 // Stands between the texts of several codes found in one picture. Chosen so that
 // no ordinary text contains it, and free of commas, quotes and line breaks so that
@@ -18,12 +10,15 @@ class WeChatQRCode;
 constexpr char resultSeparator[] = "<<##NEXTQR##>>";
 static_assert(sizeof(resultSeparator) == 15, "the separator has 14 characters");
 
+// Which engines read the codes. Both: ZXing-C++ first, several times faster and
+// reading about as many; the CNN detector then reads the pictures where it finds
+// no code or several (some of a group may be beyond it).
+enum class DecodeEngines { Cnn, Zxing, Both };
+
 // Text after the last "." of the path in lower case; the whole path without a dot.
 QString lowerFileSuffix(const QString &path);
 
-// The picture as 8-bit blue-green-red pixels. Alpha is dropped, not blended.
-cv::Mat qImageToMat(const QImage &image);
-
-// Texts of all codes the detector finds in the picture, joined by resultSeparator;
-// empty when the picture cannot be read or holds no readable code.
-QString decodeQrImage(const QString &picturePath, cv::wechat_qrcode::WeChatQRCode &detector);
+// Texts of all codes found in the picture, in reading order, joined by
+// resultSeparator; empty when the picture cannot be read or holds no readable
+// code. Without a CNN reader (no model files) ZXing-C++ reads alone.
+QString decodeQrImage(const QString &picturePath, DecodeEngines engines, CnnReader *cnn);

@@ -1,5 +1,6 @@
 #include "style/style_preview.h"
 
+#include "batch_decode/cnn_reader.h"
 #include "batch_decode/detector_models.h"
 #include "batch_decode/qr_image_decoder.h"
 #include "style/preview_sample.h"
@@ -7,7 +8,6 @@
 #include <QTemporaryDir>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <opencv2/wechat_qrcode.hpp>
 
 StylePreview::StylePreview(QObject *parent)
     : QObject(parent)
@@ -63,13 +63,10 @@ StylePreview::Result StylePreview::draw(const Job &job)
     if (!folder.isValid() || !record.render(path))
         return {QImage(), QStringLiteral("无法按此样式生成二维码：内容过长、版本过小或留白过大")};
     const QImage picture(path);
-    if (!detector) {
-        QStringList models = findDetectorModels(detectorModelFolders());
-        detector = buildDetector(models);
-        if (!detector)
-            detector = buildDetector({});
-    }
-    const QString read = detector ? decodeQrImage(path, *detector) : QString();
+    // Read as a run of the decoding page would read it: both engines.
+    if (!cnn)
+        cnn = std::make_unique<CnnReader>(findDetectorModels(detectorModelFolders()));
+    const QString read = decodeQrImage(path, DecodeEngines::Both, cnn->isReady() ? cnn.get() : nullptr);
     if (read.isEmpty())
         return {picture, QStringLiteral("预览的二维码无法识别：请加大颜色对比、缩小 Logo 或提高纠错等级")};
     if (read != sample.content)

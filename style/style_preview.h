@@ -11,11 +11,7 @@
 #include <memory>
 #include <optional>
 
-namespace cv {
-namespace wechat_qrcode {
-class WeChatQRCode;
-}
-}
+class CnnReader;
 
 // Draws a style's preview away from the calling thread, one at a time, and checks
 // that the program's own decoder reads it. A request made while a preview is
@@ -54,9 +50,9 @@ private:
     void finished();
     Result draw(const Job &job);
 
-    // One thread, so the detector is never used by two at once.
+    // One thread: a newer request waits for the picture being drawn.
     QThreadPool pool;
     QFutureWatcher<Result> watcher;
     std::optional<Job> waiting;
-    std::unique_ptr<cv::wechat_qrcode::WeChatQRCode> detector;
+    std::unique_ptr<CnnReader> cnn;
 };
