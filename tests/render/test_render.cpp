@@ -102,6 +102,8 @@ const QRgb blue = qRgb(0, 0, 255);
 
 } // namespace
 
+Q_DECLARE_METATYPE(QrStyleRecord)
+
 class TestRender : public QObject
 {
     Q_OBJECT
@@ -121,6 +123,8 @@ private slots:
     void composition();
     void logo_data();
     void logo();
+    void reference_data();
+    void reference();
 
 private:
     QTemporaryDir dir;
@@ -504,6 +508,93 @@ void TestRender::logo()
     }
     if (level == 1)
         QCOMPARE(decodeQrCode(path), style.content);
+}
+
+// Written pictures decode to exactly the pixels of the reference pictures under
+// tests/data/render: only the way a file is encoded may change.
+void TestRender::reference_data()
+{
+    QTest::addColumn<QrStyleRecord>("style");
+    QTest::addColumn<QString>("reference");
+    const QString url = QStringLiteral("https://example.com/item/1?from=bench");
+    QTest::newRow("batch") << batchStyle(QStringLiteral("商品1"), url) << "batch";
+    QrStyleRecord style = batchStyle(QStringLiteral("顶部"), url);
+    style.imageSize = 240;
+    style.labelPointSize = 14;
+    style.labelLetterSpacing = 2;
+    style.labelPosition = QStringLiteral("top");
+    style.moduleShape = 1;
+    style.eyeShape = 1;
+    style.darkModuleColor = QColor(0x20, 0x40, 0x90);
+    style.eyeOuterColor = QColor(red);
+    style.eyeInnerColor = QColor(blue);
+    style.lightModuleColor = QColor(0xff, 0xee, 0x80);
+    style.lightModuleSize = 30;
+    QTest::newRow("round, circle eyes, top") << style << "round";
+    style.labelText = QStringLiteral("中间");
+    style.labelPosition = QStringLiteral("center");
+    style.moduleShape = 2;
+    style.eyeShape = 2;
+    style.margin = 12;
+    style.canvasColor = QColor(0x80, 0xc0, 0xff);
+    style.canvasAlpha = 0.6;
+    QTest::newRow("connected, rounded eyes, centre") << style << "connected";
+    style = batchStyle(QString(), QStringLiteral("plain timing 0123456789"));
+    style.imageSize = 200;
+    style.plainTimingModules = true;
+    style.darkModuleColor = QColor(0x90, 0x20, 0x20);
+    style.eyeBackdropAlpha = 0.9;
+    QTest::newRow("plain timing, no caption") << style << "timing";
+    style = batchStyle(QStringLiteral("标志"), url);
+    style.imageSize = 240;
+    style.labelPointSize = 14;
+    style.logoPath = QStringLiteral("logo.png");
+    style.logoFrame = 1;
+    style.logoFrameColor = QColor(green);
+    QTest::newRow("logo") << style << "logo";
+    style = batchStyle(QStringLiteral("背景"), url);
+    style.imageSize = 160;
+    style.labelPointSize = 10;
+    style.margin = 8;
+    style.canvasColor = QColor(red);
+    style.canvasAlpha = 0.3;
+    style.backgroundPath = QStringLiteral("paper.png");
+    style.codeOffsetX = 60;
+    style.codeOffsetY = 40;
+    style.codeRotation = 30;
+    QTest::newRow("still background, turned") << style << "background";
+    // Version 10 keeps its full-size canvas; level H, 57 modules.
+    style = batchStyle(QStringLiteral("密"), QStringLiteral("0123456789abcdef").repeated(10));
+    style.errorCorrectionLevel = 3;
+    QTest::newRow("version 10") << style << "dense";
+}
+
+void TestRender::reference()
+{
+    QFETCH(QrStyleRecord, style);
+    QFETCH(QString, reference);
+    QImage picture(37, 23, QImage::Format_RGB32);
+    picture.fill(green);
+    QPainter(&picture).fillRect(10, 5, 17, 13, QColor(blue));
+    QVERIFY(picture.save(dir.filePath(QStringLiteral("logo.png"))));
+    picture = QImage(300, 260, QImage::Format_RGB32);
+    picture.fill(QColor(0xd0, 0xe0, 0xa0));
+    QPainter(&picture).fillRect(0, 130, 300, 130, QColor(0x40, 0x30, 0x20));
+    QVERIFY(picture.save(dir.filePath(QStringLiteral("paper.png"))));
+    if (!style.logoPath.isEmpty())
+        style.logoPath = dir.filePath(style.logoPath);
+    if (!style.backgroundPath.isEmpty())
+        style.backgroundPath = dir.filePath(style.backgroundPath);
+    const QString path = dir.filePath(reference + QStringLiteral(".png"));
+    QVERIFY(style.render(path));
+    const QImage written = QImage(path).convertToFormat(QImage::Format_RGBA8888);
+    const QImage expected = QImage(QStringLiteral(GLYPHORA_TEST_DATA "/render/%1.png").arg(reference))
+                                .convertToFormat(QImage::Format_RGBA8888);
+    QCOMPARE(written.size(), expected.size());
+    for (int y = 0; y < expected.height(); ++y) {
+        const bool same = !memcmp(written.constScanLine(y), expected.constScanLine(y), 4 * expected.width());
+        QVERIFY2(same, qPrintable(QStringLiteral("row %1 differs").arg(y)));
+    }
 }
 
 QTEST_MAIN(TestRender)
