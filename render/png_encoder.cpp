@@ -1,0 +1,102 @@
+#include "render/png_encoder.h"
+
+#include <QtEndian>
+
+#include <zlib.h>
+
+#include <limits>
+
+namespace {
+
+void appendWord(QByteArray &bytes, quint32 word)
+{
+    char big[4];
+    qToBigEndian(word, big);
+    bytes.append(big, 4);
+}
+
+void appendChunk(QByteArray &png, const char *type, const QByteArray &data)
+{
+    appendWord(png, quint32(data.size()));
+    const int start = png.size();
+    png.append(type, 4);
+    png.append(data);
+    appendWord(png, quint32(crc32(0, reinterpret_cast<const Bytef *>(png.constData() + start), uInt(png.size() - start))));
+}
+
+} // namespace
+
+QByteArray encodePng(const QImage &image)
+{
+    if (image.isNull())
+        return QByteArray();
+    // PNG keeps straight alpha; Qt's writer unpremultiplies the same way.
+    const QImage pixels = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (pixels.isNull())
+        return QByteArray();
+    const int width = pixels.width();
+    const int height = pixels.height();
+    bool grey = true;
+    bool opaque = true;
+    for (int y = 0; y < height && (grey || opaque); ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(pixels.constScanLine(y));
+        for (int x = 0; x < width; ++x) {
+            grey = grey && qRed(line[x]) == qGreen(line[x]) && qGreen(line[x]) == qBlue(line[x]);
+            opaque = opaque && qAlpha(line[x]) == 255;
+        }
+    }
+    const int channels = (grey ? 1 : 3) + (opaque ? 0 : 1);
+    const qint64 stride = 1 + qint64(width) * channels;
+    if (stride * height > std::numeric_limits<int>::max() / 2)
+        return QByteArray();
+    QByteArray rows(int(stride * height), Qt::Uninitialized);
+    for (int y = 0; y < height; ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(pixels.constScanLine(y));
+        uchar *out = reinterpret_cast<uchar *>(rows.data()) + y * stride;
+        *out++ = 0;
+        for (int x = 0; x < width; ++x) {
+            *out++ = uchar(qRed(line[x]));
+            if (!grey) {
+                *out++ = uchar(qGreen(line[x]));
+                *out++ = uchar(qBlue(line[x]));
+            }
+            if (!opaque)
+                *out++ = uchar(qAlpha(line[x]));
+        }
+    }
+    // Code pictures are flat and compress well as they are; a photo under a code
+    // compresses better as its difference to the row above (filter type 2).
+    if (!grey) {
+        for (int y = height - 1; y > 0; --y) {
+            uchar *row = reinterpret_cast<uchar *>(rows.data()) + y * stride;
+            row[0] = 2;
+            for (qint64 i = 1; i < stride; ++i)
+                row[i] = uchar(row[i] - row[i - stride]);
+        }
+    }
+    uLongf packedSize = compressBound(uLong(rows.size()));
+    QByteArray packed(int(packedSize), Qt::Uninitialized);
+    if (compress2(reinterpret_cast<Bytef *>(packed.data()), &packedSize, reinterpret_cast<const Bytef *>(rows.constData()),
+                  uLong(rows.size()), Z_BEST_SPEED) != Z_OK)
+        return QByteArray();
+    packed.truncate(int(packedSize));
+
+    QByteArray png("\x89PNG\r\n\x1a\n", 8);
+    QByteArray header;
+    appendWord(header, quint32(width));
+    appendWord(header, quint32(height));
+    const char colourType = grey ? (opaque ? 0 : 4) : (opaque ? 2 : 6);
+    const char depthAndTypes[5] = {8, colourType, 0, 0, 0};
+    header.append(depthAndTypes, 5);
+    appendChunk(png, "IHDR", header);
+    if (pixels.dotsPerMeterX() > 0 || pixels.dotsPerMeterY() > 0) {
+        QByteArray resolution;
+        appendWord(resolution, quint32(qMax(0, pixels.dotsPerMeterX())));
+        appendWord(resolution, quint32(qMax(0, pixels.dotsPerMeterY())));
+        resolution.append(char(1)); // per metre
+        appendChunk(png, "pHYs", resolution);
+    }
+    appendChunk(png, "IDAT", packed);
+    appendChunk(png, "IEND", QByteArray());
+    return png;
+}
