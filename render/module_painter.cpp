@@ -19,11 +19,19 @@ QImage blankStamp(int side)
     return image;
 }
 
-void beginStamp(QPainter &painter, QImage &image)
+// A transparent stamp of side times scale pixels, with a painter that draws on it
+// in the coordinates of side.
+QImage beginStamp(QPainter &painter, int side, double scale)
 {
+    QImage image = blankStamp(qRound(side * scale));
+    if (image.isNull())
+        return image;
     painter.begin(&image);
     painter.setPen(Qt::NoPen);
     painter.setRenderHint(QPainter::Antialiasing);
+    if (scale != 1.0)
+        painter.scale(scale, scale);
+    return image;
 }
 
 // Rings and centres of finder and alignment patterns.
@@ -38,13 +46,12 @@ void drawEyeLayer(QPainter &painter, int eyeShape, const QRectF &rect, const QCo
         painter.drawEllipse(rect);
 }
 
-QImage makeModuleMark(const QrStyleRecord &style, double side, const QColor &color)
+QImage makeModuleMark(const QrStyleRecord &style, double side, const QColor &color, double scale)
 {
-    QImage image = blankStamp(style.moduleSize);
+    QPainter painter;
+    QImage image = beginStamp(painter, style.moduleSize, scale);
     if (image.isNull())
         return image;
-    QPainter painter;
-    beginStamp(painter, image);
     painter.setBrush(color);
     const double offset = (style.moduleSize - side) * 0.5;
     const QRectF rect(offset, offset, side, side);
@@ -60,11 +67,12 @@ constexpr int quarter = 90 * 16;
 
 } // namespace
 
-QImage makeEyePixmap(const QrStyleRecord &style)
+QImage makeEyePixmap(const QrStyleRecord &style, double scale)
 {
-    QImage image = blankStamp(450);
     QPainter painter;
-    beginStamp(painter, image);
+    QImage image = beginStamp(painter, 450, scale);
+    if (image.isNull())
+        return image;
     QColor backdrop(Qt::white);
     backdrop.setAlphaF(qBound(0.0, style.eyeBackdropAlpha, 1.0));
     const int m = style.moduleSize;
@@ -76,11 +84,12 @@ QImage makeEyePixmap(const QrStyleRecord &style)
     return image;
 }
 
-QImage makeAlignmentPixmap(const QrStyleRecord &style)
+QImage makeAlignmentPixmap(const QrStyleRecord &style, double scale)
 {
-    QImage image = blankStamp(250);
     QPainter painter;
-    beginStamp(painter, image);
+    QImage image = beginStamp(painter, 250, scale);
+    if (image.isNull())
+        return image;
     const int m = style.moduleSize;
     drawEyeLayer(painter, style.eyeShape, QRectF(0, 0, 250, 250), style.eyeOuterColor);
     drawEyeLayer(painter, style.eyeShape, QRectF(m, m, 150, 150), Qt::white);
@@ -89,26 +98,25 @@ QImage makeAlignmentPixmap(const QrStyleRecord &style)
     return image;
 }
 
-QImage makeDarkModulePixmap(const QrStyleRecord &style)
+QImage makeDarkModulePixmap(const QrStyleRecord &style, double scale)
 {
     // The connected style draws shaped stamps instead.
     if (style.moduleShape == 2)
-        return blankStamp(style.moduleSize);
-    return makeModuleMark(style, style.darkModuleSize, style.darkModuleColor);
+        return blankStamp(qRound(style.moduleSize * scale));
+    return makeModuleMark(style, style.darkModuleSize, style.darkModuleColor, scale);
 }
 
-QImage makeLightModulePixmap(const QrStyleRecord &style)
+QImage makeLightModulePixmap(const QrStyleRecord &style, double scale)
 {
-    return makeModuleMark(style, style.lightModuleSize, style.lightModuleColor);
+    return makeModuleMark(style, style.lightModuleSize, style.lightModuleColor, scale);
 }
 
-QImage makeShapedModulePixmap(const QrStyleRecord &style, const QString &shape)
+QImage makeShapedModulePixmap(const QrStyleRecord &style, const QString &shape, double scale)
 {
-    QImage image = blankStamp(style.moduleSize);
+    QPainter painter;
+    QImage image = beginStamp(painter, style.moduleSize, scale);
     if (image.isNull())
         return image;
-    QPainter painter;
-    beginStamp(painter, image);
     painter.setBrush(style.darkModuleColor);
     const QRectF disc(0, 0, 50, 50);
     // Each rounded shape is a pie of the inscribed circle plus the square's remainder.

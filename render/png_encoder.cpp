@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -36,39 +37,60 @@ QByteArray encodePng(const QImage &image)
         return QByteArray();
     const int width = pixels.width();
     const int height = pixels.height();
-    bool grey = true;
-    bool opaque = true;
-    for (int y = 0; y < height && (grey || opaque); ++y) {
+    // Bits left over when red, green and blue are alike, and alpha bits all pixels share.
+    quint32 colour = 0;
+    quint32 alpha = 0xff;
+    for (int y = 0; y < height; ++y) {
         const QRgb *line = reinterpret_cast<const QRgb *>(pixels.constScanLine(y));
         for (int x = 0; x < width; ++x) {
-            grey = grey && qRed(line[x]) == qGreen(line[x]) && qGreen(line[x]) == qBlue(line[x]);
-            opaque = opaque && qAlpha(line[x]) == 255;
+            colour |= (line[x] ^ (line[x] >> 8)) & 0xffff;
+            alpha &= line[x] >> 24;
         }
     }
+    const bool grey = colour == 0;
+    const bool opaque = alpha == 0xff;
     const int channels = (grey ? 1 : 3) + (opaque ? 0 : 1);
     const qint64 stride = 1 + qint64(width) * channels;
     if (stride * height > std::numeric_limits<int>::max() / 2)
         return QByteArray();
-    QByteArray rows(int(stride * height), Qt::Uninitialized);
+    std::vector<uchar> rows(size_t(stride * height));
     for (int y = 0; y < height; ++y) {
         const QRgb *line = reinterpret_cast<const QRgb *>(pixels.constScanLine(y));
-        uchar *out = reinterpret_cast<uchar *>(rows.data()) + y * stride;
+        uchar *out = rows.data() + y * stride;
         *out++ = 0;
-        for (int x = 0; x < width; ++x) {
-            *out++ = uchar(qRed(line[x]));
-            if (!grey) {
-                *out++ = uchar(qGreen(line[x]));
-                *out++ = uchar(qBlue(line[x]));
+        // One loop per colour type: this runs for every pixel of every picture.
+        switch (channels) {
+        case 1:
+            for (int x = 0; x < width; ++x)
+                out[x] = uchar(qRed(line[x]));
+            break;
+        case 2:
+            for (int x = 0; x < width; ++x) {
+                out[2 * x] = uchar(qRed(line[x]));
+                out[2 * x + 1] = uchar(qAlpha(line[x]));
             }
-            if (!opaque)
-                *out++ = uchar(qAlpha(line[x]));
+            break;
+        case 3:
+            for (int x = 0; x < width; ++x) {
+                out[3 * x] = uchar(qRed(line[x]));
+                out[3 * x + 1] = uchar(qGreen(line[x]));
+                out[3 * x + 2] = uchar(qBlue(line[x]));
+            }
+            break;
+        default:
+            for (int x = 0; x < width; ++x) {
+                out[4 * x] = uchar(qRed(line[x]));
+                out[4 * x + 1] = uchar(qGreen(line[x]));
+                out[4 * x + 2] = uchar(qBlue(line[x]));
+                out[4 * x + 3] = uchar(qAlpha(line[x]));
+            }
         }
     }
     // Code pictures are flat and compress well as they are; a photo under a code
     // compresses better as its difference to the row above (filter type 2).
     if (!grey) {
         for (int y = height - 1; y > 0; --y) {
-            uchar *row = reinterpret_cast<uchar *>(rows.data()) + y * stride;
+            uchar *row = rows.data() + y * stride;
             row[0] = 2;
             for (qint64 i = 1; i < stride; ++i)
                 row[i] = uchar(row[i] - row[i - stride]);
@@ -76,8 +98,8 @@ QByteArray encodePng(const QImage &image)
     }
     uLongf packedSize = compressBound(uLong(rows.size()));
     QByteArray packed(int(packedSize), Qt::Uninitialized);
-    if (compress2(reinterpret_cast<Bytef *>(packed.data()), &packedSize, reinterpret_cast<const Bytef *>(rows.constData()),
-                  uLong(rows.size()), Z_BEST_SPEED) != Z_OK)
+    if (compress2(reinterpret_cast<Bytef *>(packed.data()), &packedSize, rows.data(), uLong(rows.size()), Z_BEST_SPEED)
+        != Z_OK)
         return QByteArray();
     packed.truncate(int(packedSize));
 

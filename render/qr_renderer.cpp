@@ -1,5 +1,6 @@
 #include "render/qr_renderer.h"
 
+#include "render/area_scale.h"
 #include "render/label_painter.h"
 #include "render/module_painter.h"
 #include "render/qr_style_record.h"
@@ -8,10 +9,14 @@
 #include <QPainter>
 
 #include <array>
+#include <cmath>
 #include <initializer_list>
 #include <limits>
 
 namespace {
+
+// Largest side of a canvas drawn at the style's full module size: 36 MB.
+constexpr int fullCanvasSide = 3000;
 
 // Alignment centre coordinates of versions 2 to 40, as the QR standard lists them.
 const std::array<std::initializer_list<int>, 39> alignmentTable = {{
@@ -69,6 +74,28 @@ int finderZone(int column, int row, int width)
     return -1;
 }
 
+// Pixels per module of the canvas a code of codeSize pixels is drawn on: moduleSize
+// up to a canvas of fullCanvasSide, fewer beyond unless the code itself is larger.
+int canvasModulePixels(const QrStyleRecord &style, int symbolWidth, int codeSize)
+{
+    const int m = style.moduleSize;
+    const double side = double(symbolWidth) * m + 100;
+    if (m < 1 || side <= fullCanvasSide)
+        return m;
+    // Four canvas pixels to a code pixel, and more, average to the same picture.
+    const double largest = qMax<double>(fullCanvasSide, 4.0 * codeSize);
+    return int(qBound(1.0, std::floor(m * largest / side), double(m)));
+}
+
+// Every stamp fills whole modules with one colour: the canvas is then a grid of
+// flat squares, drawn exactly at one pixel a module.
+bool drawsWholeModules(const QrStyleRecord &style)
+{
+    // The eye and alignment stamps are laid out on a 50-pixel module.
+    return style.moduleSize == 50 && style.moduleShape == 0 && style.eyeShape == 0 && style.darkModuleSize >= 50
+        && style.lightModuleSize >= 50;
+}
+
 } // namespace
 
 QrSymbol encodeSymbol(const QrStyleRecord &style)
@@ -117,11 +144,21 @@ QString connectedShapeAt(const QRcode &symbol, int column, int row)
                               isDark(symbol, column, row + 1), isDark(symbol, column - 1, row));
 }
 
-QImage drawCodeCanvas(const QrStyleRecord &style, const QRcode &symbol)
+QImage drawCode(const QrStyleRecord &style, const QRcode &symbol, int codeSize)
 {
-    const int m = style.moduleSize;
+    if (drawsWholeModules(style))
+        return scaledByArea(drawCodeCanvas(style, symbol, 1), codeSize);
+    // The full-size canvas can take tens of megabytes: kept only until scaled.
+    const QImage canvas = drawCodeCanvas(style, symbol, canvasModulePixels(style, symbol.width, codeSize));
+    return canvas.scaled(codeSize, codeSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+QImage drawCodeCanvas(const QrStyleRecord &style, const QRcode &symbol, int modulePixels)
+{
+    const int m = modulePixels;
+    const double scale = style.moduleSize > 0 ? double(m) / style.moduleSize : 1.0;
     const int width = symbol.width;
-    const qint64 side = qint64(width) * m + 100;
+    const double side = std::round((double(width) * style.moduleSize + 100) * scale);
     if (side <= 0 || side > std::numeric_limits<int>::max())
         return QImage();
     QImage canvas(static_cast<int>(side), static_cast<int>(side), QImage::Format_ARGB32_Premultiplied);
@@ -129,17 +166,17 @@ QImage drawCodeCanvas(const QrStyleRecord &style, const QRcode &symbol)
         return canvas;
     canvas.fill(Qt::transparent);
 
-    const QImage eye = makeEyePixmap(style);
-    const QImage alignment = makeAlignmentPixmap(style);
-    const QImage darkMark = makeDarkModulePixmap(style);
-    const QImage lightMark = makeLightModulePixmap(style);
+    const QImage eye = makeEyePixmap(style, scale);
+    const QImage alignment = makeAlignmentPixmap(style, scale);
+    const QImage darkMark = makeDarkModulePixmap(style, scale);
+    const QImage lightMark = makeLightModulePixmap(style, scale);
     const QImage plainLight = plainSquare(m, Qt::white);
     const QImage plainDark = plainSquare(m, Qt::black);
     const bool connected = style.moduleShape == 2;
     QHash<QString, QImage> shaped;
     if (connected) {
         for (const QString &name : connectedShapeNames())
-            shaped.insert(name, makeShapedModulePixmap(style, name));
+            shaped.insert(name, makeShapedModulePixmap(style, name, scale));
     }
 
     const QVector<QPoint> centres = alignmentCentres(width);

@@ -32,9 +32,17 @@ bool inPlainZone(int column, int row, int width);
 // Shape of the dark module at (column, row) in the connected style.
 QString connectedShapeAt(const QRcode &symbol, int column, int row);
 
-// The symbol at moduleSize pixels per module with a one-module transparent
-// border; null when the picture cannot be allocated.
-QImage drawCodeCanvas(const QrStyleRecord &style, const QRcode &symbol);
+// The code image of codeSize pixels a side: the canvas below scaled to that size.
+// Styles whose stamps fill whole modules with one colour are drawn at one pixel a
+// module and enlarged by area, the others at moduleSize pixels a module (fewer for
+// canvases above 3,000 pixels, so that memory does not grow with the square of
+// the version) and scaled down smoothly.
+QImage drawCode(const QrStyleRecord &style, const QRcode &symbol, int codeSize);
+
+// The symbol at modulePixels pixels per module with a one-module transparent
+// border, everything drawn modulePixels / moduleSize times the size the style
+// gives; null when the picture cannot be allocated.
+QImage drawCodeCanvas(const QrStyleRecord &style, const QRcode &symbol, int modulePixels);
 
 // Fewer pixels per module than this do not scan once printed or photographed.
 constexpr int minModulePixels = 4;

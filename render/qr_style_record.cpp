@@ -56,7 +56,6 @@ bool QrStyleRecord::render(const QString &outputPath)
     QImage logo = logoImage;
     BackgroundPicture background = backgroundPicture;
     {
-        // The full-size canvas can take hundreds of megabytes: keep it only until scaled.
         const QrSymbol symbol = encodeSymbol(*this);
         if (!symbol)
             return false;
@@ -71,11 +70,10 @@ bool QrStyleRecord::render(const QString &outputPath)
         style = grownFor(*this, symbolWidth);
         if (!background.isNull() && !canvasFitsOn(style, background.size()))
             return false;
-        const QImage codeCanvas = drawCodeCanvas(style, *symbol);
         const int side = style.codeSize();
-        if (codeCanvas.isNull() || side < 1)
+        if (side < 1)
             return false;
-        code = codeCanvas.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        code = drawCode(style, *symbol, side);
     }
     if (code.isNull())
         return false;
