@@ -23,6 +23,10 @@
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace {
 
 const QString unreadableCsvText = QStringLiteral("无法读取CSV文件：%1");
@@ -124,6 +128,11 @@ void BatchCreate::setStyle(const BatchStyle &style)
     this->style = style;
 }
 
+void BatchCreate::setJobs(int jobs)
+{
+    this->jobs = jobs;
+}
+
 void BatchCreate::batchStart(QString jiema_path, QString save_path, QString style_type)
 {
     run(jiema_path, save_path, style_type.isEmpty() ? QStringLiteral("qrcustom") : style_type);
@@ -142,6 +151,12 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         }
         emit returnResult(QLatin1String(type), message);
     };
+#ifdef __GLIBC__
+    // Every row allocates and frees the same few megabytes of pictures: kept for the
+    // next row instead of handed back and faulted in again, which took half the time.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
+#endif
     QString cacheMessage;
     cacheDirPath(&cacheMessage);
     if (!cacheMessage.isEmpty())
@@ -211,6 +226,8 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
     reader.rewind();
     reader.readRow(row);
     QThreadPool pool;
+    if (jobs > 0)
+        pool.setMaxThreadCount(jobs);
     // Rows not yet started are dropped when the run ends early; those being drawn are waited for.
     const auto dropQueuedRows = qScopeGuard([&pool] { pool.clear(); });
     // Rows ahead of the one being reported, enough to keep every pool thread busy.
@@ -255,6 +272,12 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
     }
     // A log gone meanwhile (a clean run alongside removes it) matters only if it held this run's lines.
     if (!log.close() && errorCount > 0) {
+        report("warning", writeFailedText);
+        return;
+    }
+    // Pictures and log lines reach the disk once for the whole run, not once a file:
+    // what a finished run reports is on the disk, at a fraction of the time.
+    if (!syncFolder(savePath)) {
         report("warning", writeFailedText);
         return;
     }

@@ -19,6 +19,9 @@ public:
     void setComposition(const BatchComposition &composition);
     // The look of every code of the run; the batch preset when never set.
     void setStyle(const BatchStyle &style);
+    // Rows drawn at once; 0, the default, draws as many as the machine has cores.
+    // The files and reports are the same for every number.
+    void setJobs(int jobs);
 
 signals:
     void returnResult(QString type, QString message);
@@ -36,4 +39,5 @@ private:
     // has cleaned up after itself, so that what it says is what stays on disk.
     QString endingType;
     QString endingMessage;
+    int jobs = 0;
 };

@@ -15,9 +15,26 @@
 
 namespace {
 
+// More items at once than this only take memory.
+constexpr int maxJobs = 64;
+
 void writeText(FILE *stream, const QString &text)
 {
     fputs(text.toUtf8().constData(), stream);
+}
+
+// Items worked on at once, from --jobs: 0 (one a core) when not given, -1 when malformed.
+int readJobs(const CommandLine &line)
+{
+    if (!line.options.contains(QStringLiteral("--jobs")))
+        return 0;
+    const QString text = line.options.value(QStringLiteral("--jobs"));
+    bool ok = false;
+    const int jobs = text.trimmed().toInt(&ok);
+    if (ok && jobs >= 1 && jobs <= maxJobs)
+        return jobs;
+    writeText(stderr, QStringLiteral("错误：--jobs 应为 1 到 %1 之间的整数：%2\n").arg(maxJobs).arg(printableText(text)));
+    return -1;
 }
 
 int runGenerate(const CommandLine &line)
@@ -32,9 +49,13 @@ int runGenerate(const CommandLine &line)
         writeText(stderr, QStringLiteral("错误：%1\n").arg(printableText(style.error)));
         return style.exitCode;
     }
+    const int jobs = readJobs(line);
+    if (jobs < 0)
+        return 2;
     auto *worker = new BatchCreate;
     worker->setComposition(options.composition);
     worker->setStyle(style.style);
+    worker->setJobs(jobs);
     return runBatchWorker(worker, line.arguments.at(0), line.arguments.at(1), QStringLiteral("qrcustom"));
 }
 
@@ -63,13 +84,14 @@ const QVector<Command> commands = {
      {QStringLiteral("<CSV文件>"), QStringLiteral("<保存文件夹>")},
      {},
      {QStringLiteral("--logo <图片>"), QStringLiteral("--background <图片>"), QStringLiteral("--offset <X,Y>"),
-      QStringLiteral("--rotation <角度>"), QStringLiteral("--style <样式>")},
+      QStringLiteral("--rotation <角度>"), QStringLiteral("--style <样式>"), QStringLiteral("--jobs <N>")},
      QStringLiteral("按 CSV 文件批量生成二维码图片：首行为标题，之后每行的第一列为名称，第二列为内容\n"
                     "      --logo        在二维码中央放置 Logo 图片\n"
                     "      --background  把二维码合成到背景图片上：.gif 背景生成动画 <名称>.gif，其他图片生成 <名称>.png\n"
                     "      --offset      二维码在背景上的位置（背景像素），默认 0,0\n"
                     "      --rotation    二维码绕自身中心顺时针旋转的角度，大于 0 时生效\n"
-                    "      --style       预置样式的名称（见 styles 命令）或样式文件 .json；--logo、--background 优先于样式中的图片"),
+                    "      --style       预置样式的名称（见 styles 命令）或样式文件 .json；--logo、--background 优先于样式中的图片\n"
+                    "      --jobs        同时生成的条数，默认为处理器核数；结果与条数无关"),
      runGenerate},
     {QStringLiteral("styles"), {}, {}, {}, QStringLiteral("列出预置样式"), runStyles},
     {QStringLiteral("decode"),

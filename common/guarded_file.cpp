@@ -94,8 +94,7 @@ bool writeGuardedFile(const QString &path, const std::function<bool(QIODevice *)
     const bool keepMode = ::lstat(targetName.constData(), &existing) == 0 && S_ISREG(existing.st_mode);
     QFile file;
     bool ok = file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)
-        && (!keepMode || ::fchmod(fd, existing.st_mode & 07777) == 0) && writeContent(&file) && file.flush()
-        && (::fdatasync(fd) == 0 || errno == EINVAL);
+        && (!keepMode || ::fchmod(fd, existing.st_mode & 07777) == 0) && writeContent(&file) && file.flush();
     if (file.isOpen())
         file.close();
     else
@@ -106,4 +105,14 @@ bool writeGuardedFile(const QString &path, const std::function<bool(QIODevice *)
         return true;
     ::unlink(partName.constData());
     return false;
+}
+
+bool syncFolder(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::syncfs(fd) == 0;
+    ::close(fd);
+    return ok;
 }

@@ -22,5 +22,11 @@ QString guardedTarget(const QString &path);
 // Writes a whole file: writeContent fills a new file beside the target, which
 // then replaces the target in one step. False when the target is refused (see
 // guardedTarget), writeContent fails or any write, the flush or the close fails;
-// the target is then left as it was.
+// the target is then left as it was. The file is not synced to the disk: a run
+// calls syncFolder once at its end.
 bool writeGuardedFile(const QString &path, const std::function<bool(QIODevice *)> &writeContent);
+
+// Waits until everything written to the file system holding the folder is on the
+// disk. False when the folder cannot be opened or the system reports that a write
+// failed.
+bool syncFolder(const QString &folder);

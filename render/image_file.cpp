@@ -2,6 +2,7 @@
 
 #include "common/guarded_file.h"
 #include "common/input_limits.h"
+#include "render/png_encoder.h"
 
 #include <QFileInfo>
 #include <QImageReader>
@@ -34,5 +35,8 @@ bool writeImageFile(const QImage &image, const QString &path)
     const QByteArray format = QFileInfo(path).suffix().toLower().toLatin1();
     if (format.isEmpty() || !QImageWriter::supportedImageFormats().contains(format))
         return false;
-    return writeGuardedFile(path, [&](QIODevice *device) { return QImageWriter(device, format).write(image); });
+    if (format != "png")
+        return writeGuardedFile(path, [&](QIODevice *device) { return QImageWriter(device, format).write(image); });
+    const QByteArray png = encodePng(image);
+    return !png.isEmpty() && writeGuardedFile(path, [&](QIODevice *device) { return device->write(png) == png.size(); });
 }

@@ -22,10 +22,11 @@ namespace {
 
 // Runs a worker on its own thread as the page does, and returns its reports as "type|message",
 // the elapsed time replaced by "*".
-QStringList runGeneration(const QString &csvPath, const QString &savePath, const QString &styleType)
+QStringList runGeneration(const QString &csvPath, const QString &savePath, const QString &styleType, int jobs = 0)
 {
     QStringList reports;
     auto *worker = new BatchCreate;
+    worker->setJobs(jobs);
     QPointer<QThread> thread = moveToWorkerThread(worker);
     QObject::connect(worker, &BatchCreate::returnResult, worker,
                      [&reports](const QString &type, const QString &message) { reports << type + '|' + message; },
@@ -274,6 +275,21 @@ void TestBatchCreate::run()
     QCOMPARE(readFile(csvPath), csv);
     QCOMPARE(readFile(tmp.filePath(QStringLiteral("outside.txt"))), QByteArray(existing.contains(outsideEntry) ? "keep" : ""));
     QVERIFY(!QFile::exists(tmp.filePath(QStringLiteral("gone.png"))));
+    if (QTest::currentDataTag() != QLatin1String("parallel"))
+        return;
+    // One row at a time or more than the cores: the same reports and the same bytes in every file.
+    const auto files = [&save] {
+        QStringList contents;
+        for (const QString &name : QDir(save).entryList(QDir::Files, QDir::Name))
+            contents << name + '=' + readFile(save + '/' + name).toBase64();
+        return contents;
+    };
+    const QStringList written = files();
+    for (const int jobs : {1, 3}) {
+        QVERIFY(QDir(save).removeRecursively() && QDir().mkpath(save));
+        QCOMPARE(runGeneration(csvPath, save, QStringLiteral("qrcustom"), jobs), result);
+        QCOMPARE(files(), written);
+    }
 }
 
 void TestBatchCreate::pageChecks_data()

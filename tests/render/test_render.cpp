@@ -2,6 +2,7 @@
 #include "common/product_site.h"
 #include "gif/gif_image.h"
 #include "render/font_registry.h"
+#include "render/image_file.h"
 #include "render/label_painter.h"
 #include "render/module_painter.h"
 #include "render/qr_renderer.h"
@@ -125,6 +126,8 @@ private slots:
     void logo();
     void reference_data();
     void reference();
+    void pngEncoding_data();
+    void pngEncoding();
 
 private:
     QTemporaryDir dir;
@@ -600,6 +603,35 @@ void TestRender::reference()
             QVERIFY2(difference <= tolerance, qPrintable(QStringLiteral("%1 at %2,%3").arg(difference).arg(x / 4).arg(y)));
         }
     }
+}
+
+// Pictures are stored in the narrowest PNG colour type that keeps every pixel.
+void TestRender::pngEncoding_data()
+{
+    QTest::addColumn<QRgb>("second"); // the first pixel is opaque grey
+    QTest::addColumn<int>("colourType");
+    QTest::newRow("grey") << qRgb(7, 7, 7) << 0;
+    QTest::newRow("grey with alpha") << qRgba(60, 60, 60, 90) << 4;
+    QTest::newRow("colour") << qRgb(1, 2, 3) << 2;
+    QTest::newRow("colour with alpha") << qRgba(9, 40, 20, 200) << 6;
+}
+
+void TestRender::pngEncoding()
+{
+    QFETCH(QRgb, second);
+    QFETCH(int, colourType);
+    QImage image(3, 2, QImage::Format_ARGB32);
+    image.fill(qRgb(200, 200, 200));
+    image.setPixel(1, 1, second);
+    image.setDotsPerMeterX(5000);
+    const QString path = dir.filePath(QStringLiteral("encoded.png"));
+    QVERIFY(writeImageFile(image.convertToFormat(QImage::Format_ARGB32_Premultiplied), path));
+    QCOMPARE(int(readFile(path).at(25)), colourType);
+    // What a premultiplied picture, as the renderer draws them, holds.
+    const QImage drawn = image.convertToFormat(QImage::Format_ARGB32_Premultiplied).convertToFormat(QImage::Format_ARGB32);
+    const QImage written(path);
+    QCOMPARE(written.convertToFormat(QImage::Format_ARGB32), drawn);
+    QCOMPARE(written.dotsPerMeterX(), 5000);
 }
 
 QTEST_MAIN(TestRender)
