@@ -1,6 +1,8 @@
 // Times styled renders in the batch style. Usage:
 //   render_bench url|v40 <count> <folder>   prints milliseconds per code
-//   render_bench once-v40 <file>            one version 40 render, for peak memory
+//   render_bench once-v40 <file> [round]    one version 40 render, for peak memory;
+//                                           round: round modules and eyes
+//   render_bench idle                       starts and does nothing, for the idle size
 #include "render/qr_style_record.h"
 
 #include <QElapsedTimer>
@@ -33,10 +35,19 @@ int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() == 3 && args.at(1) == QLatin1String("once-v40"))
-        return batchStyle(true).render(args.at(2)) ? 0 : 1;
+    if (args.size() == 2 && args.at(1) == QLatin1String("idle"))
+        return 0;
+    if ((args.size() == 3 || args.size() == 4) && args.at(1) == QLatin1String("once-v40")) {
+        QrStyleRecord style = batchStyle(true);
+        // Shapes that are not whole modules are drawn on a canvas of many pixels a module.
+        if (args.value(3) == QLatin1String("round")) {
+            style.moduleShape = 1;
+            style.eyeShape = 1;
+        }
+        return style.render(args.at(2)) ? 0 : 1;
+    }
     if (args.size() != 4 || (args.at(1) != QLatin1String("url") && args.at(1) != QLatin1String("v40"))) {
-        std::fprintf(stderr, "usage: render_bench url|v40 <count> <folder> | once-v40 <file>\n");
+        std::fprintf(stderr, "usage: render_bench url|v40 <count> <folder> | once-v40 <file> [round] | idle\n");
         return 2;
     }
     const bool version40 = args.at(1) == QLatin1String("v40");
