@@ -23,10 +23,6 @@
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 namespace {
 
 const QString unreadableCsvText = QStringLiteral("无法读取CSV文件：%1");
@@ -151,12 +147,6 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         }
         emit returnResult(QLatin1String(type), message);
     };
-#ifdef __GLIBC__
-    // Every row allocates and frees the same few megabytes of pictures: kept for the
-    // next row instead of handed back and faulted in again, which took half the time.
-    mallopt(M_MMAP_THRESHOLD, 32 << 20);
-    mallopt(M_TRIM_THRESHOLD, 64 << 20);
-#endif
     QString cacheMessage;
     cacheDirPath(&cacheMessage);
     if (!cacheMessage.isEmpty())

@@ -2,7 +2,6 @@
 #include "common/product_site.h"
 #include "gif/gif_image.h"
 #include "render/font_registry.h"
-#include "render/image_file.h"
 #include "render/label_painter.h"
 #include "render/module_painter.h"
 #include "render/qr_renderer.h"
@@ -126,8 +125,6 @@ private slots:
     void logo();
     void reference_data();
     void reference();
-    void pngEncoding_data();
-    void pngEncoding();
 
 private:
     QTemporaryDir dir;
@@ -515,14 +512,16 @@ void TestRender::logo()
 
 // Written pictures decode to the pixels of the reference pictures under tests/data/render,
 // drawn before codes of whole flat modules were drawn at one pixel a module and enlarged by
-// area: those may differ by rounding, every other style not at all.
+// area: those may differ by rounding, every other style not at all. Files are stored in the
+// narrowest PNG colour type that keeps the pixels.
 void TestRender::reference_data()
 {
     QTest::addColumn<QrStyleRecord>("style");
     QTest::addColumn<QString>("reference");
     QTest::addColumn<int>("tolerance"); // largest difference of a channel
+    QTest::addColumn<int>("colourType"); // 0 grey, 2 RGB, 4 grey and alpha, 6 RGBA
     const QString url = QStringLiteral("https://example.com/item/1?from=bench");
-    QTest::newRow("batch") << batchStyle(QStringLiteral("商品1"), url) << "batch" << 3;
+    QTest::newRow("batch") << batchStyle(QStringLiteral("商品1"), url) << "batch" << 3 << 4;
     QrStyleRecord style = batchStyle(QStringLiteral("顶部"), url);
     style.imageSize = 240;
     style.labelPointSize = 14;
@@ -535,7 +534,7 @@ void TestRender::reference_data()
     style.eyeInnerColor = QColor(blue);
     style.lightModuleColor = QColor(0xff, 0xee, 0x80);
     style.lightModuleSize = 30;
-    QTest::newRow("round, circle eyes, top") << style << "round" << 0;
+    QTest::newRow("round, circle eyes, top") << style << "round" << 0 << 6;
     style.labelText = QStringLiteral("中间");
     style.labelPosition = QStringLiteral("center");
     style.moduleShape = 2;
@@ -543,20 +542,20 @@ void TestRender::reference_data()
     style.margin = 12;
     style.canvasColor = QColor(0x80, 0xc0, 0xff);
     style.canvasAlpha = 0.6;
-    QTest::newRow("connected, rounded eyes, centre") << style << "connected" << 0;
+    QTest::newRow("connected, rounded eyes, centre") << style << "connected" << 0 << 6;
     style = batchStyle(QString(), QStringLiteral("plain timing 0123456789"));
     style.imageSize = 200;
     style.plainTimingModules = true;
     style.darkModuleColor = QColor(0x90, 0x20, 0x20);
     style.eyeBackdropAlpha = 0.9;
-    QTest::newRow("plain timing, no caption") << style << "timing" << 3;
+    QTest::newRow("plain timing, no caption") << style << "timing" << 3 << 6;
     style = batchStyle(QStringLiteral("标志"), url);
     style.imageSize = 240;
     style.labelPointSize = 14;
     style.logoPath = QStringLiteral("logo.png");
     style.logoFrame = 1;
     style.logoFrameColor = QColor(green);
-    QTest::newRow("logo") << style << "logo" << 3;
+    QTest::newRow("logo") << style << "logo" << 3 << 6;
     style = batchStyle(QStringLiteral("背景"), url);
     style.imageSize = 160;
     style.labelPointSize = 10;
@@ -567,11 +566,12 @@ void TestRender::reference_data()
     style.codeOffsetX = 60;
     style.codeOffsetY = 40;
     style.codeRotation = 30;
-    QTest::newRow("still background, turned") << style << "background" << 3;
-    // Version 10 keeps its full-size canvas; level H, 57 modules.
+    QTest::newRow("still background, turned") << style << "background" << 3 << 2;
+    // Version 10 at level H, 57 modules, on an opaque canvas.
     style = batchStyle(QStringLiteral("密"), QStringLiteral("0123456789abcdef").repeated(10));
     style.errorCorrectionLevel = 3;
-    QTest::newRow("version 10") << style << "dense" << 3;
+    style.canvasAlpha = 1.0;
+    QTest::newRow("version 10") << style << "dense" << 3 << 0;
 }
 
 void TestRender::reference()
@@ -579,6 +579,7 @@ void TestRender::reference()
     QFETCH(QrStyleRecord, style);
     QFETCH(QString, reference);
     QFETCH(int, tolerance);
+    QFETCH(int, colourType);
     QImage picture(37, 23, QImage::Format_RGB32);
     picture.fill(green);
     QPainter(&picture).fillRect(10, 5, 17, 13, QColor(blue));
@@ -593,45 +594,18 @@ void TestRender::reference()
         style.backgroundPath = dir.filePath(style.backgroundPath);
     const QString path = dir.filePath(reference + QStringLiteral(".png"));
     QVERIFY(style.render(path));
+    QCOMPARE(int(readFile(path).at(25)), colourType);
     const QImage written = QImage(path).convertToFormat(QImage::Format_RGBA8888);
     const QImage expected = QImage(QStringLiteral(GLYPHORA_TEST_DATA "/render/%1.png").arg(reference))
                                 .convertToFormat(QImage::Format_RGBA8888);
     QCOMPARE(written.size(), expected.size());
+    QCOMPARE(written.dotsPerMeterX(), expected.dotsPerMeterX());
     for (int y = 0; y < expected.height(); ++y) {
         for (int x = 0; x < 4 * expected.width(); ++x) {
             const int difference = qAbs(written.constScanLine(y)[x] - expected.constScanLine(y)[x]);
             QVERIFY2(difference <= tolerance, qPrintable(QStringLiteral("%1 at %2,%3").arg(difference).arg(x / 4).arg(y)));
         }
     }
-}
-
-// Pictures are stored in the narrowest PNG colour type that keeps every pixel.
-void TestRender::pngEncoding_data()
-{
-    QTest::addColumn<QRgb>("second"); // the first pixel is opaque grey
-    QTest::addColumn<int>("colourType");
-    QTest::newRow("grey") << qRgb(7, 7, 7) << 0;
-    QTest::newRow("grey with alpha") << qRgba(60, 60, 60, 90) << 4;
-    QTest::newRow("colour") << qRgb(1, 2, 3) << 2;
-    QTest::newRow("colour with alpha") << qRgba(9, 40, 20, 200) << 6;
-}
-
-void TestRender::pngEncoding()
-{
-    QFETCH(QRgb, second);
-    QFETCH(int, colourType);
-    QImage image(3, 2, QImage::Format_ARGB32);
-    image.fill(qRgb(200, 200, 200));
-    image.setPixel(1, 1, second);
-    image.setDotsPerMeterX(5000);
-    const QString path = dir.filePath(QStringLiteral("encoded.png"));
-    QVERIFY(writeImageFile(image.convertToFormat(QImage::Format_ARGB32_Premultiplied), path));
-    QCOMPARE(int(readFile(path).at(25)), colourType);
-    // What a premultiplied picture, as the renderer draws them, holds.
-    const QImage drawn = image.convertToFormat(QImage::Format_ARGB32_Premultiplied).convertToFormat(QImage::Format_ARGB32);
-    const QImage written(path);
-    QCOMPARE(written.convertToFormat(QImage::Format_ARGB32), drawn);
-    QCOMPARE(written.dotsPerMeterX(), 5000);
 }
 
 QTEST_MAIN(TestRender)
