@@ -296,10 +296,6 @@ void TestRender::caption_data()
     const QString longLabel = QStringLiteral("很长很长的标签").repeated(6);
     // Four 40-pixel characters 12 pixels apart, centred with the spacing after the last.
     const QRect below(QPoint(149, 513), QPoint(339, 550));
-    QTest::newRow("bottom") << label << "bottom" << 0 << QPoint(0, 0) << below;
-    QTest::newRow("top") << label << "top" << 0 << QPoint(0, 60) << below.translated(0, 28 - 513);
-    // Starts at 250 less two point sizes; the baseline at 265.
-    QTest::newRow("center") << label << "center" << 0 << QPoint(0, 0) << QRect(QPoint(193, 231), QPoint(384, 268));
     QTest::newRow("Top is bottom") << label << "Top" << 0 << QPoint(0, 0) << below;
     QTest::newRow("bottom, margin 20") << label << "bottom" << 20 << QPoint(20, 20) << below;
     QTest::newRow("top, margin 20") << label << "top" << 20 << QPoint(20, 80) << below.translated(0, 48 - 513);
@@ -377,7 +373,6 @@ void TestRender::background_data()
     QTest::addColumn<int>("outputFrames");
     QTest::newRow("still") << 0 << "png" << 0 << 0 << QByteArray("png") << 1;
     QTest::newRow("still, 45 degrees") << 0 << "png" << 0 << 45 << QByteArray("png") << 1;
-    QTest::newRow("still, 30 degrees") << 0 << "png" << 0 << 30 << QByteArray("png") << 1;
     QTest::newRow("still, -45 does not rotate") << 0 << "png" << 0 << -45 << QByteArray("png") << 1;
     QTest::newRow("GIF is still") << 4 << "GIF" << 0 << 0 << QByteArray("png") << 1;
     QTest::newRow("gif that cannot animate") << 0 << "gif" << 0 << 0 << QByteArray("gif") << 1;
