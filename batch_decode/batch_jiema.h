@@ -17,6 +17,9 @@ public:
     // modelFolders: where to look for the detector's model files, first match wins.
     explicit BatchJiema(const QStringList &modelFolders = detectorModelFolders());
     void setEngines(DecodeEngines engines);
+    // Pictures decoded at once; 0, the default, decodes as many as the machine has
+    // cores. The files and reports are the same for every number.
+    void setJobs(int jobs);
 
 signals:
     void returnResult(QString type, QString message);
@@ -31,6 +34,7 @@ private:
 
     QStringList modelFolders;
     DecodeEngines engines = DecodeEngines::Both;
+    int jobs = 0;
     // The report that ends a run early ("warning" or "stopped"): sent once the run
     // has cleaned up after itself, so that what it says is what stays on disk.
     QString endingType;

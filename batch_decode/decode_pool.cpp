@@ -1,30 +1,20 @@
 #include "batch_decode/decode_pool.h"
 
 #include "batch_decode/cnn_reader.h"
+#include "common/heap_reuse.h"
 
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <malloc.h>
-
 namespace {
 
 // The CNN detector allocates and frees buffers of many megabytes for every
-// picture. glibc hands such blocks back to the system at once, and the next
-// picture faults them in again, zeroed: half the time of a pass on small
-// pictures. Kept in the heap, they are reused. One heap for all threads keeps
-// what the largest picture needs once, not once per thread; it is set up before
-// any thread starts, so that every thread allocates from it.
-const bool freedMemoryKeptInHeap = [] {
-    mallopt(M_ARENA_MAX, 1);
-    mallopt(M_MMAP_THRESHOLD, 32 << 20); // the most glibc allows
-    mallopt(M_TRIM_THRESHOLD, 256 << 20);
-    return true;
-}();
+// picture: set up before any thread starts, so that every thread reuses them.
+const bool freedMemoryKeptInHeap = (keepFreedMemoryInHeap(), true);
 
 }
 
-DecodePool::DecodePool(const QStringList &modelPaths, DecodeEngines engines)
+DecodePool::DecodePool(const QStringList &modelPaths, DecodeEngines engines, int jobs)
     : engines(engines)
 {
     if (engines != DecodeEngines::Zxing) {
@@ -33,7 +23,7 @@ DecodePool::DecodePool(const QStringList &modelPaths, DecodeEngines engines)
         if (modelsMissing)
             cnn.reset();
     }
-    threads.setMaxThreadCount(qMax(1, QThread::idealThreadCount()));
+    threads.setMaxThreadCount(jobs > 0 ? jobs : qMax(1, QThread::idealThreadCount()));
 }
 
 DecodePool::~DecodePool()
@@ -41,7 +31,7 @@ DecodePool::~DecodePool()
     threads.clear();
     threads.waitForDone();
     // The window lives on after a run.
-    malloc_trim(0);
+    releaseFreedMemory();
 }
 
 bool DecodePool::lacksModels() const

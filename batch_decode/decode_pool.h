@@ -20,7 +20,8 @@ class DecodePool
 {
 public:
     // modelPaths: the CNN detector's model files, as findDetectorModels gives them.
-    DecodePool(const QStringList &modelPaths, DecodeEngines engines);
+    // jobs: pictures decoded at once; 0 decodes as many as the machine has cores.
+    DecodePool(const QStringList &modelPaths, DecodeEngines engines, int jobs = 0);
     // Drops pictures not yet started and waits for those being decoded.
     ~DecodePool();
 

@@ -65,9 +65,12 @@ int runDecode(const CommandLine &line)
         {QStringLiteral("cnn"), DecodeEngines::Cnn}, {QStringLiteral("zxing"), DecodeEngines::Zxing}, {QStringLiteral("both"), DecodeEngines::Both}};
     const QString engine = line.options.value(QStringLiteral("--engine"), QStringLiteral("both"));
     if (!engines.contains(engine)) {
-        writeText(stderr, QStringLiteral("错误：--engine 只能是 cnn、zxing 或 both，不能是 %1\n").arg(engine));
+        writeText(stderr, QStringLiteral("错误：--engine 只能是 cnn、zxing 或 both，不能是 %1\n").arg(printableText(engine)));
         return 2;
     }
+    const int jobs = readJobs(line);
+    if (jobs < 0)
+        return 2;
     const QString pictures = line.arguments.at(0);
     if (!QFileInfo(pictures).isDir()) {
         writeText(stderr, QStringLiteral("二维码图片文件夹不存在：%1\n").arg(printableText(pictures)));
@@ -76,6 +79,7 @@ int runDecode(const CommandLine &line)
     const QString mode = line.flags.contains(QLatin1String("--excel")) ? QStringLiteral("excel") : QStringLiteral("default");
     auto *worker = new BatchJiema;
     worker->setEngines(engines.value(engine));
+    worker->setJobs(jobs);
     return runBatchWorker(worker, pictures, line.arguments.at(1), mode);
 }
 
@@ -97,11 +101,12 @@ const QVector<Command> commands = {
     {QStringLiteral("decode"),
      {QStringLiteral("<图片文件夹>"), QStringLiteral("<保存文件夹>")},
      {QStringLiteral("--excel")},
-     {QStringLiteral("--engine <cnn|zxing|both>")},
+     {QStringLiteral("--engine <cnn|zxing|both>"), QStringLiteral("--jobs <N>")},
      QStringLiteral("批量解码图片文件夹及其一级子文件夹中的二维码，每个文件夹写一个 CSV 文件\n"
                     "      --excel   使表格程序把长数字显示为文本\n"
                     "      --engine  识别引擎：cnn（OpenCV 的 CNN 检测器）、zxing（ZXing-C++）或 both（默认，\n"
-                    "                先用 ZXing-C++，读不出时再用 CNN 检测器）"),
+                    "                先用 ZXing-C++，读不出时再用 CNN 检测器）\n"
+                    "      --jobs    同时解码的图片数，默认为处理器核数；结果与图片数无关"),
      runDecode},
 };
 

@@ -1,5 +1,6 @@
 #include "render/qr_style_record.h"
 
+#include "common/heap_reuse.h"
 #include "common/product_site.h"
 #include "render/background_composer.h"
 #include "render/background_picture.h"
@@ -7,23 +8,7 @@
 #include "render/logo_painter.h"
 #include "render/qr_renderer.h"
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 namespace {
-
-// Every code allocates and frees the same few megabytes of pictures. They are kept
-// for the next code instead of being handed back to the system and faulted in again,
-// which took five times as long as drawing them. Set once, for the whole process.
-bool keepFreedPictureMemory()
-{
-#ifdef __GLIBC__
-    mallopt(M_MMAP_THRESHOLD, 32 << 20);
-    mallopt(M_TRIM_THRESHOLD, 64 << 20);
-#endif
-    return true;
-}
 
 // A code too dense for its side grows, margin, caption and logo with it, until
 // every module has the pixels it needs to scan.
@@ -62,7 +47,8 @@ QrStyleRecord::QrStyleRecord()
 
 bool QrStyleRecord::render(const QString &outputPath)
 {
-    static const bool memoryKept = keepFreedPictureMemory();
+    // Freed pictures were faulted in again for every code: five times the time of drawing it.
+    static const bool memoryKept = (keepFreedMemoryInHeap(), true);
     Q_UNUSED(memoryKept)
     if (content.isEmpty())
         content = productSiteUrl();

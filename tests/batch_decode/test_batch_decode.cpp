@@ -376,6 +376,8 @@ void TestBatchDecode::commandLine_data()
     QTest::newRow("round trip") << QByteArray() << 0 << QStringList();
     QTest::newRow("a picture without a code") << QByteArray("no picture") << 3 << QStringList();
     QTest::newRow("unknown engine") << QByteArray() << 2 << QStringList{"--engine", "fast"};
+    QTest::newRow("one picture at a time") << QByteArray("no picture") << 3 << QStringList{"--jobs", "1"};
+    QTest::newRow("no pictures at a time") << QByteArray() << 2 << QStringList{"--jobs", "0"};
 }
 
 void TestBatchDecode::commandLine()
