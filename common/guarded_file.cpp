@@ -78,32 +78,57 @@ bool writeGuardedFile(const QString &path, const std::function<bool(QIODevice *)
         return false;
     const QByteArray targetName = QFile::encodeName(target);
     const QByteArray folder = targetName.left(targetName.lastIndexOf('/') + 1);
+    // A file made without a name locks the folder only when it is linked in, once:
+    // rows written at once into one folder wait less for each other, and a killed
+    // run leaves nothing behind. Its name comes through /proc.
+    static const bool namelessFiles = ::access("/proc/self/fd", X_OK) == 0;
+    int fd = namelessFiles ? ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666) : -1;
+    const QByteArray handle = fd >= 0 ? "/proc/self/fd/" + QByteArray::number(fd) : QByteArray();
+    // Otherwise, and to replace a file, it gets a name beside the target that no one else uses.
     QByteArray partName;
-    int fd = -1;
-    // The new file is made beside the target under a name no one else uses.
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        partName = folder + ".glyphora-" + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".part";
-        fd = ::open(partName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return false;
-    }
-    if (fd < 0)
+    const auto makePart = [&] {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            partName = folder + ".glyphora-" + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".part";
+            if (handle.isEmpty()) {
+                fd = ::open(partName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+                if (fd >= 0)
+                    return true;
+            } else if (::linkat(AT_FDCWD, handle.constData(), AT_FDCWD, partName.constData(), AT_SYMLINK_FOLLOW) == 0) {
+                return true;
+            }
+            if (errno != EEXIST)
+                break;
+        }
+        partName.clear();
+        return false;
+    };
+    if (fd < 0 && !makePart())
         return false;
     // A file replaced keeps its permissions.
     struct stat existing;
-    const bool keepMode = ::lstat(targetName.constData(), &existing) == 0 && S_ISREG(existing.st_mode);
+    const bool replaces = ::lstat(targetName.constData(), &existing) == 0;
     QFile file;
-    bool ok = file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)
-        && (!keepMode || ::fchmod(fd, existing.st_mode & 07777) == 0) && writeContent(&file) && file.flush();
-    if (file.isOpen())
-        file.close();
-    else
-        ::close(fd);
-    ok = ok && file.error() == QFileDevice::NoError;
+    bool ok = file.open(fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle)
+        && (!replaces || !S_ISREG(existing.st_mode) || ::fchmod(fd, existing.st_mode & 07777) == 0)
+        && writeContent(&file) && file.flush() && file.error() == QFileDevice::NoError;
+    file.close();
+    if (ok && partName.isEmpty()) {
+        // A free name takes the file in one step; one already taken goes through a part name.
+        ok = (!replaces && ::linkat(AT_FDCWD, handle.constData(), AT_FDCWD, targetName.constData(), AT_SYMLINK_FOLLOW) == 0)
+            || makePart();
+        if (ok && partName.isEmpty()) {
+            if (::close(fd) == 0)
+                return true;
+            ::unlink(targetName.constData());
+            return false;
+        }
+    }
+    ok = ::close(fd) == 0 && ok;
     // The rename replaces whatever now stands at the target, a link included, and never follows it.
     if (ok && std::rename(partName.constData(), targetName.constData()) == 0)
         return true;
-    ::unlink(partName.constData());
+    if (!partName.isEmpty())
+        ::unlink(partName.constData());
     return false;
 }
 

@@ -60,6 +60,43 @@ private slots:
         const QString canonical = QFileInfo(tmp.path()).canonicalFilePath();
         QCOMPARE(guardedTarget(tmp.filePath(folder + "/a.png")), target.isEmpty() ? target : canonical + '/' + target);
     }
+
+    // Writing "a.png" into a folder: the file that ends there, its mode, and that no other file is left.
+    void guardedWrites_data()
+    {
+        QTest::addColumn<QString>("before");  // "" nothing, "file" old bytes in mode 0600, "link" a.png -> b.png holding old bytes
+        QTest::addColumn<bool>("writes");     // whether writing the content succeeds
+        QTest::addColumn<QByteArray>("after"); // bytes of the file a.png leads to
+        QTest::newRow("new file") << "" << true << QByteArray("new");
+        QTest::newRow("replaced file keeps its mode") << "file" << true << QByteArray("new");
+        QTest::newRow("through a link") << "link" << true << QByteArray("new");
+        QTest::newRow("failed new file") << "" << false << QByteArray();
+        QTest::newRow("failed replacement") << "file" << false << QByteArray("old");
+    }
+
+    void guardedWrites()
+    {
+        QFETCH(QString, before);
+        QFETCH(bool, writes);
+        QFETCH(QByteArray, after);
+        QTemporaryDir tmp;
+        const QString path = tmp.filePath("a.png");
+        QFile old(tmp.filePath(before == "link" ? "b.png" : "a.png"));
+        QVERIFY(before.isEmpty() || (old.open(QIODevice::WriteOnly) && old.write("old") == 3));
+        old.close();
+        QVERIFY(before != "file" || old.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(before != "link" || QFile::link("b.png", path));
+        const bool written = writeGuardedFile(path, [writes](QIODevice *device) { return device->write("new") == 3 && writes; });
+        QCOMPARE(written, writes);
+        QFile file(path);
+        QCOMPARE(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(), after);
+        QCOMPARE(QFileInfo(path).isSymLink(), before == "link");
+        if (before == "file")
+            QCOMPARE(file.permissions() & (QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther),
+                     QFile::ReadOwner | QFile::WriteOwner);
+        const QStringList expected = before == "link" ? QStringList{"a.png", "b.png"} : QStringList{"a.png"};
+        QCOMPARE(QDir(tmp.path()).entryList(QDir::Files | QDir::System | QDir::Hidden), after.isEmpty() ? QStringList() : expected);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCommon)
