@@ -6,17 +6,13 @@
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
 
-namespace {
-
-// The CNN detector allocates and frees buffers of many megabytes for every
-// picture: set up before any thread starts, so that every thread reuses them.
-const bool freedMemoryKeptInHeap = (keepFreedMemoryInHeap(), true);
-
-}
-
 DecodePool::DecodePool(const QStringList &modelPaths, DecodeEngines engines, int jobs)
     : engines(engines)
 {
+    // The CNN detector allocates and frees buffers of many megabytes for every
+    // picture; set before the pool's threads start, so that they all reuse them.
+    static const bool memoryKept = (keepFreedMemoryInOneHeap(), true);
+    Q_UNUSED(memoryKept)
     if (engines != DecodeEngines::Zxing) {
         cnn = std::make_unique<CnnReader>(modelPaths);
         modelsMissing = !cnn->isReady();
