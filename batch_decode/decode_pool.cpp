@@ -10,7 +10,8 @@ DecodePool::DecodePool(const QStringList &modelPaths, DecodeEngines engines, int
     : engines(engines)
 {
     // The CNN detector allocates and frees buffers of many megabytes for every
-    // picture; set before the pool's threads start, so that they all reuse them.
+    // picture; set before the pool's threads start, so that they all reuse them
+    // (glyphora-batch sets it earlier still, before its worker thread starts).
     static const bool memoryKept = (keepFreedMemoryInOneHeap(), true);
     Q_UNUSED(memoryKept)
     if (engines != DecodeEngines::Zxing) {

@@ -4,6 +4,7 @@
 #include "cli/command_line.h"
 #include "cli/compose_options.h"
 #include "cli/style_option.h"
+#include "common/heap_reuse.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -77,6 +78,8 @@ int runDecode(const CommandLine &line)
         return 1;
     }
     const QString mode = line.flags.contains(QLatin1String("--excel")) ? QStringLiteral("excel") : QStringLiteral("default");
+    // Before the worker thread starts, so that it shares the one heap too.
+    keepFreedMemoryInOneHeap();
     auto *worker = new BatchJiema;
     worker->setEngines(engines.value(engine));
     worker->setJobs(jobs);
