@@ -6,9 +6,9 @@
 #include "common/elapsed_text.h"
 #include "common/file_utils.h"
 #include "common/guarded_file.h"
-#include "common/guarded_line_file.h"
 #include "common/input_limits.h"
 #include "common/report_text.h"
+#include "common/run_error_log.h"
 #include "render/qr_style_record.h"
 
 #include <QDir>
@@ -196,19 +196,13 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         report("warning", QStringLiteral("保存文件夹中的 error_log.txt 是本次的输入文件，请把它另存为其他文件，或换一个保存文件夹"));
         return;
     }
-    GuardedLineFile log;
-    if (!log.append(logPath)) {
+    RunErrorLog log;
+    if (!log.open(logPath)) {
         report("warning", QStringLiteral("错误日志写入失败，请检查保存文件夹权限"));
         return;
     }
-    int errorCount = 0;
-    // A log this run made and wrote no failure into goes again, whichever way the run ends.
-    auto dropEmptyLog = qScopeGuard([&log, &errorCount] {
-        if (log.created() && errorCount == 0)
-            log.remove();
-    });
     // A new log starts with the CSV's heading: fed back as a CSV, it loses no row.
-    if (log.created() && !log.write(logLine(heading))) {
+    if (log.created() && !log.writeLine(logLine(heading))) {
         report("warning", writeFailedText);
         return;
     }
@@ -251,17 +245,14 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         if (drawn) {
             rules.targets.insert(job.plan.target, true);
             ++rendered;
-        } else if (log.write(logLine(job.plan.fields))) {
-            ++errorCount;
-        } else {
+        } else if (!log.writeFailure(logLine(job.plan.fields))) {
             report("warning", writeFailedText);
             return;
         }
         ++done;
         report("count", QStringLiteral("%1/%2").arg(done).arg(qMax(done, total)));
     }
-    // A log gone meanwhile (a clean run alongside removes it) matters only if it held this run's lines.
-    if (!log.close() && errorCount > 0) {
+    if (!log.close()) {
         report("warning", writeFailedText);
         return;
     }
@@ -279,9 +270,8 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         report("stopped", QStringLiteral("已停止：完成 %1 / 共 %2").arg(done).arg(qMax(done, total)));
         return;
     }
-    dropEmptyLog.dismiss();
-    if (errorCount > 0) {
-        report("success", QStringLiteral("成功：%1 个， 错误：%2 个，请在保存路径查看错误日志").arg(rendered).arg(errorCount));
+    if (log.failures() > 0) {
+        report("success", QStringLiteral("成功：%1 个， 错误：%2 个，请在保存路径查看错误日志").arg(rendered).arg(log.failures()));
     } else {
         report("success", QStringLiteral("成功：%1 个").arg(rendered));
         log.remove();

@@ -9,6 +9,7 @@
 #include "common/guarded_file.h"
 #include "common/guarded_line_file.h"
 #include "common/report_text.h"
+#include "common/run_error_log.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -168,17 +169,11 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
     timer.start();
 
     const QString errorLogPath = savePath + QStringLiteral("/error_log.txt");
-    GuardedLineFile errorLog;
-    if (!errorLog.append(errorLogPath)) {
+    RunErrorLog errorLog;
+    if (!errorLog.open(errorLogPath)) {
         report("warning", QStringLiteral("错误日志写入失败，请检查保存文件夹权限"));
         return;
     }
-    int errorCount = 0;
-    // A log this run made and wrote no line into goes again, whichever way the run ends.
-    auto dropEmptyLog = qScopeGuard([&errorLog, &errorCount] {
-        if (errorLog.created() && errorCount == 0)
-            errorLog.remove();
-    });
 
     // Every CSV file of the run is created new, under one stamp for which all their
     // names are free; names of runs started in the same second can then never meet.
@@ -243,10 +238,9 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
     int successCount = 0;
     // One failed item: a log line; false when the line cannot be written.
     const auto logFailure = [&](const QString &what) {
-        if (!errorLog.write(utf8Line(stamp + QStringLiteral(" : ") + what)))
+        if (!errorLog.writeFailure(utf8Line(stamp + QStringLiteral(" : ") + what)))
             return false;
-        ++errorCount;
-        report("count", QStringLiteral("%1/%2").arg(successCount + errorCount).arg(total));
+        report("count", QStringLiteral("%1/%2").arg(successCount + errorLog.failures()).arg(total));
         return true;
     };
     for (reached = 0; reached < folders.size(); ++reached) {
@@ -268,7 +262,7 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
         }
         for (const QString &name : folder.pictureNames) {
             if (QThread::currentThread()->isInterruptionRequested()) {
-                report("stopped", QStringLiteral("已停止：完成 %1 / 共 %2").arg(successCount + errorCount).arg(total));
+                report("stopped", QStringLiteral("已停止：完成 %1 / 共 %2").arg(successCount + errorLog.failures()).arg(total));
                 return;
             }
             const QString path = folder.path + QLatin1Char('/') + name;
@@ -282,7 +276,7 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
                 written = csv.write(utf8Line(nameField + QLatin1Char(',') + contentField(spreadsheetSafe(content, excel), excel && isMain)));
                 successCount += written ? 1 : 0;
                 if (written)
-                    report("count", QStringLiteral("%1/%2").arg(successCount + errorCount).arg(total));
+                    report("count", QStringLiteral("%1/%2").arg(successCount + errorLog.failures()).arg(total));
             }
             if (!written) {
                 report("warning", writeFailedText);
@@ -300,15 +294,13 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
             return;
         }
     }
-    // A log gone meanwhile (a clean run alongside removes it) matters only if it held this run's lines.
-    if (!errorLog.close() && errorCount > 0) {
+    if (!errorLog.close()) {
         report("warning", writeFailedText);
         return;
     }
 
-    dropEmptyLog.dismiss();
-    if (errorCount > 0) {
-        report("success", QStringLiteral("成功：%1 个， 错误：%2 个，请在保存路径查看错误日志").arg(successCount).arg(errorCount));
+    if (errorLog.failures() > 0) {
+        report("success", QStringLiteral("成功：%1 个， 错误：%2 个，请在保存路径查看错误日志").arg(successCount).arg(errorLog.failures()));
     } else {
         report("success", QStringLiteral("成功：%1 个").arg(successCount));
         errorLog.remove();
