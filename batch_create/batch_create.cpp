@@ -132,21 +132,11 @@ void BatchCreate::setJobs(int jobs)
 void BatchCreate::batchStart(QString jiema_path, QString save_path, QString style_type)
 {
     run(jiema_path, save_path, style_type.isEmpty() ? QStringLiteral("qrcustom") : style_type);
-    if (!endingType.isEmpty())
-        emit returnResult(endingType, endingMessage);
-    deleteLater();
+    finishRun();
 }
 
 void BatchCreate::run(const QString &csvPath, const QString &savePath, const QString &styleType)
 {
-    const auto report = [this](const char *type, const QString &message) {
-        if (qstrcmp(type, "warning") == 0 || qstrcmp(type, "stopped") == 0) {
-            endingType = QLatin1String(type);
-            endingMessage = message;
-            return;
-        }
-        emit returnResult(QLatin1String(type), message);
-    };
     QString cacheMessage;
     cacheDirPath(&cacheMessage);
     if (!cacheMessage.isEmpty())

@@ -1,15 +1,15 @@
 #pragma once
 
 #include "batch_create/batch_composition.h"
+#include "common/batch_worker.h"
 #include "style/style_presets.h"
 
-#include <QObject>
 #include <QString>
 
 // The batch generation worker: one captioned QR code picture per data row of a
 // CSV file, and an error log of the rows that gave none. Created without parent
 // for one run; deletes itself when the run ends.
-class BatchCreate : public QObject
+class BatchCreate : public BatchWorker
 {
     Q_OBJECT
 
@@ -23,9 +23,6 @@ public:
     // The files and reports are the same for every number.
     void setJobs(int jobs);
 
-signals:
-    void returnResult(QString type, QString message);
-
 public slots:
     // jiema_path is the CSV file. Sends every report of the run, then deletes itself.
     void batchStart(QString jiema_path, QString save_path, QString style_type);
@@ -35,9 +32,5 @@ private:
 
     BatchComposition composition;
     BatchStyle style = batchPreset();
-    // The report that ends a run early ("warning" or "stopped"): sent once the run
-    // has cleaned up after itself, so that what it says is what stays on disk.
-    QString endingType;
-    QString endingMessage;
     int jobs = 0;
 };

@@ -126,21 +126,11 @@ void BatchJiema::setJobs(int jobs)
 void BatchJiema::batchStart(QString jiema_path, QString save_path, QString csv_parse)
 {
     run(jiema_path, save_path, csv_parse == QLatin1String("excel"));
-    if (!endingType.isEmpty())
-        emit returnResult(endingType, endingMessage);
-    deleteLater();
+    finishRun();
 }
 
 void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool excel)
 {
-    const auto report = [this](const char *type, const QString &message) {
-        if (qstrcmp(type, "warning") == 0 || qstrcmp(type, "stopped") == 0) {
-            endingType = QLatin1String(type);
-            endingMessage = message;
-            return;
-        }
-        emit returnResult(QLatin1String(type), message);
-    };
     // An empty path names no folder: QDir would take the working folder and the
     // files would go to "/<name>".
     if (jiemaPath.isEmpty() || !QDir(jiemaPath).exists()) {

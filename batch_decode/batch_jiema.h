@@ -2,14 +2,14 @@
 
 #include "batch_decode/detector_models.h"
 #include "batch_decode/qr_image_decoder.h"
+#include "common/batch_worker.h"
 
-#include <QObject>
 #include <QString>
 #include <QStringList>
 
 // Decodes every picture of a folder and of its immediate sub-folders into one CSV
 // file per folder and an error log. Serves one run and then deletes itself.
-class BatchJiema : public QObject
+class BatchJiema : public BatchWorker
 {
     Q_OBJECT
 
@@ -20,9 +20,6 @@ public:
     // Pictures decoded at once; 0, the default, decodes as many as the machine has
     // cores. The files and reports are the same for every number.
     void setJobs(int jobs);
-
-signals:
-    void returnResult(QString type, QString message);
 
 public slots:
     // csv_parse "excel" writes main-folder contents so that spreadsheets keep
@@ -35,8 +32,4 @@ private:
     QStringList modelFolders;
     DecodeEngines engines = DecodeEngines::Both;
     int jobs = 0;
-    // The report that ends a run early ("warning" or "stopped"): sent once the run
-    // has cleaned up after itself, so that what it says is what stays on disk.
-    QString endingType;
-    QString endingMessage;
 };
