@@ -15,6 +15,11 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 using CsvTable = QVector<QStringList>;
 Q_DECLARE_METATYPE(CsvTable)
 
@@ -124,6 +129,9 @@ void TestBatchCreate::readCsv_data()
                                    << CsvTable{{x}, {y + QStringLiteral("中"), z + '"'}, table.first()};
     QTest::newRow("unreadable") << QByteArray() << CsvTable{{"!2"}};
     QTest::newRow("not text") << QByteArray("h\na,1\n\0", 7) << CsvTable{{"!3"}};
+    // UTF-8 cut in the middle of its last character is no UTF-8; these bytes are GB18030.
+    QTest::newRow("last character cut") << QByteArray("a,\xE4\xB8")
+                                        << CsvTable{{"a", QTextCodec::codecForName("GB18030")->toUnicode("\xE4\xB8")}};
 }
 
 void TestBatchCreate::readCsv()
@@ -155,7 +163,8 @@ void TestBatchCreate::run_data()
     QTest::addColumn<QStringList>("reports");
     QTest::addColumn<QStringList>("pictures"); // "file=content", sorted
     QTest::addColumn<QString>("log");          // empty: no log is left
-    // In the save folder beforehand: "file=content", "folder/", "link->target", or "file=<csv>" for the CSV itself.
+    // In the save folder beforehand: "file=content", "folder/", "link->target", "file=<csv>" for the CSV itself,
+    // or "file=<pipe>", "file=<pipe with a reader>", "file=<device>" (the null device).
     QTest::addColumn<QStringList>("existing");
 
     const QString tooLong(3000, 'x');
@@ -203,6 +212,10 @@ void TestBatchCreate::run_data()
     QTest::newRow("log linked out") << QByteArray("h\nx,\n") << -1
                                     << QStringList{"warning|错误日志写入失败，请检查保存文件夹权限"} << none << "keep"
                                     << QStringList{outsideEntry, "error_log.txt-><tmp>/outside.txt"};
+    // Named pipes (one with a reader, so that a writer could open it) and a device node are no log.
+    for (const QString node : {"<pipe>", "<pipe with a reader>", "<device>"})
+        QTest::newRow(qPrintable("log is a " + node.mid(1).chopped(1))) << QByteArray("h\nx,\n") << -1
+            << QStringList{"warning|错误日志写入失败，请检查保存文件夹权限"} << none << "" << QStringList{"error_log.txt=" + node};
     QTest::newRow("input file as output") << QByteArray("h\nlist,1\nok,2\n") << -1 << reportsOf({"list", "ok"}, 1, 1)
                                           << QStringList{"list.png=", "ok.png=2"} << "h\nlist,1\n"
                                           << QStringList{"list.png=<csv>"};
@@ -248,8 +261,25 @@ void TestBatchCreate::run()
     const QString save = tmp.filePath(QStringLiteral("out/codes"));
     csv.replace("<tmp>", tmp.path().toUtf8());
     QVERIFY(QDir().mkpath(save));
+    int pipeReader = -1;
+    const auto closeReader = qScopeGuard([&pipeReader] {
+        if (pipeReader >= 0)
+            ::close(pipeReader);
+    });
     for (const QString &entry : existing.replaceInStrings(QStringLiteral("<tmp>"), tmp.path())) {
         const QString path = save + '/' + entry.section(QRegularExpression(QStringLiteral("=|->")), 0, 0);
+        const QByteArray node = QFile::encodeName(path);
+        if (entry.contains(QLatin1String("=<pipe"))) {
+            QVERIFY(::mkfifo(node.constData(), 0666) == 0);
+            if (entry.endsWith(QLatin1String("reader>")))
+                QVERIFY((pipeReader = ::open(node.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) >= 0);
+            continue;
+        }
+        if (entry.endsWith(QLatin1String("=<device>"))) {
+            if (::mknod(node.constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+                QSKIP("making a device node needs root");
+            continue;
+        }
         csvPath = entry.endsWith(QLatin1String("=<csv>")) ? path : csvPath;
         QVERIFY(QDir().mkpath(QFileInfo(path).path()));
         QVERIFY(entry.contains("->") ? QFile::link(entry.section("->", 1), path)
@@ -270,7 +300,11 @@ void TestBatchCreate::run()
     QVERIFY(pictureNames(tmp.path()).isEmpty() && pictureNames(tmp.filePath(QStringLiteral("out"))).isEmpty());
     const QString logPath = save + QStringLiteral("/error_log.txt");
     QCOMPARE(QFileInfo(logPath).isFile(), !log.isEmpty());
-    QCOMPARE(readFile(logPath), log.replace(QStringLiteral("<tmp>"), tmp.path()).toUtf8());
+    // A pipe or device left in the log's place is not read: nothing was written into it.
+    if (QFileInfo(logPath).isFile() || !QFileInfo::exists(logPath))
+        QCOMPARE(readFile(logPath), log.replace(QStringLiteral("<tmp>"), tmp.path()).toUtf8());
+    char byte;
+    QVERIFY(pipeReader < 0 || ::read(pipeReader, &byte, 1) == 0);
     // Input files and files outside the save folder are never written.
     QCOMPARE(readFile(csvPath), csv);
     QCOMPARE(readFile(tmp.filePath(QStringLiteral("outside.txt"))), QByteArray(existing.contains(outsideEntry) ? "keep" : ""));

@@ -119,6 +119,17 @@ void TestQrDecoder::decode_data()
     QTest::newRow("three codes, both") << "both" << "a.png" << encoded(three) << "A" + separator + "B" + separator + url;
     QTest::newRow("three codes, CNN") << "cnn" << "a.png" << encoded(three) << "A" + separator + "B" + separator + url;
     QTest::newRow("three codes, ZXing-C++") << "zxing" << "a.png" << encoded(three) << "A" + separator + "B";
+    // A and B under a dither that only ZXing-C++'s reading at a third of the size averages out, below C that only the
+    // CNN reads: A and B must be placed where they stand in the whole picture, in the row after C.
+    QImage dithered(a.width() * 3 + 60, a.height() * 3 + 60, QImage::Format_RGB32);
+    dithered.fill(Qt::white);
+    QPainter(&dithered).drawImage(0, a.height() * 3 / 2 + 30, a.scaled(a.size() * 3 / 2));
+    QPainter(&dithered).drawImage(a.width() * 3 / 2 + 30, a.height() * 3 / 2 + 30, b.scaled(b.size() * 3 / 2));
+    for (int y = 0; y < dithered.height(); ++y)
+        for (int x = y % 3; x < dithered.width(); x += 3)
+            dithered.setPixel(x, y, dithered.pixel(x, y) ^ 0xFFFFFF);
+    QPainter(&dithered).drawImage(0, 0, c);
+    QTest::newRow("read at a third of the size") << "both" << "a.png" << encoded(dithered) << url + separator + "A" + separator + "B";
     const QDir photos(GLYPHORA_TEST_DATA "/batch_decode/qr-photos");
     for (const QString &photo : photos.entryList({"*.webp"}))
         QTest::newRow(qPrintable(photo)) << "both" << photo << readFile(photos.filePath(photo)) << QString::fromUtf8(readFile(photos.filePath(photo.chopped(5) + ".txt")));

@@ -1,8 +1,12 @@
 #include "common/guarded_file.h"
 #include "common/input_limits.h"
 
+#include <QImage>
+#include <QImageReader>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cmath>
 
 class TestCommon : public QObject
 {
@@ -33,6 +37,29 @@ private slots:
         QCOMPARE(contentLengthAllowed(content), allowed);
     }
 
+    // Pictures of exactly the most pixels allowed, and of one row more.
+    void pictureSize_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("allowed");
+        const int side = int(std::sqrt(double(maxPicturePixels)));
+        const int rows = int(maxPicturePixels / side);
+        QTest::newRow("at the limit") << QSize(side, rows) << true;
+        QTest::newRow("one row more") << QSize(side, rows + 1) << false;
+    }
+
+    void pictureSize()
+    {
+        QFETCH(QSize, size);
+        QFETCH(bool, allowed);
+        QTemporaryDir tmp;
+        QImage picture(size, QImage::Format_Mono);
+        picture.fill(1);
+        QVERIFY(picture.save(tmp.filePath("a.png")));
+        QImageReader reader(tmp.filePath("a.png"));
+        QCOMPARE(pictureSizeAllowed(reader), allowed);
+    }
+
     // Where writing "save/a.png" lands, whatever links lie in the save folder.
     void guardedTargets_data()
     {
@@ -46,6 +73,11 @@ private slots:
         QTest::newRow("through a folder link out") << QStringList{"save/a.png->sub/x.png", "save/sub->.."} << "";
         QTest::newRow("loop") << QStringList{"save/a.png->b.png", "save/b.png->a.png"} << "";
         QTest::newRow("save folder is a link") << QStringList{"real->save"} << "save/a.png";
+        QTest::newRow("sibling whose name extends the folder's") << QStringList{"save/a.png->../save2/x.png"} << "";
+        QTest::newRow("relative chain through a sub-folder") << QStringList{"save/a.png->sub/b.png", "save/sub/b.png->../c.png"}
+                                                             << "save/c.png";
+        QTest::newRow("relative chain through a folder link out")
+            << QStringList{"save/a.png->sub/b.png", "save/sub->../other", "other/b.png->x.png"} << "";
     }
 
     void guardedTargets()
@@ -53,9 +85,12 @@ private slots:
         QFETCH(QStringList, links);
         QFETCH(QString, target);
         QTemporaryDir tmp;
-        QVERIFY(QDir(tmp.path()).mkpath("save"));
-        for (const QString &link : links)
-            QVERIFY(QFile::link(link.section("->", 1), tmp.filePath(link.section("->", 0, 0))));
+        const QDir dir(tmp.path());
+        QVERIFY(dir.mkpath("save") && dir.mkpath("save2") && dir.mkpath("other"));
+        for (const QString &link : links) {
+            const QString name = link.section("->", 0, 0);
+            QVERIFY(dir.mkpath(QFileInfo(name).path()) && QFile::link(link.section("->", 1), dir.filePath(name)));
+        }
         const QString folder = links.value(0).startsWith("real") ? "real" : "save";
         const QString canonical = QFileInfo(tmp.path()).canonicalFilePath();
         QCOMPARE(guardedTarget(tmp.filePath(folder + "/a.png")), target.isEmpty() ? target : canonical + '/' + target);

@@ -142,7 +142,7 @@ void TestStyle::roundTrip()
 void TestStyle::refusals_data()
 {
     QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<QString>("message"); // what the refusal must say
+    QTest::addColumn<QString>("message"); // what the refusal must say; empty when the style is taken
 
     QTest::newRow("not json") << QByteArray("{\"margin\": }") << "不是有效的 JSON";
     QTest::newRow("not an object") << QByteArray("[1]") << "应为一个 JSON 对象";
@@ -162,6 +162,10 @@ void TestStyle::refusals_data()
     QTest::newRow("path") << QByteArray(R"({"logoPath": 5})") << "“logoPath” 应为文件路径";
     QTest::newRow("margin for the size") << QByteArray(R"({"imageSize": 300, "margin": 101})")
                                          << "“margin” 应为 0 到 100 之间的整数";
+    QTest::newRow("widest margin for the size") << QByteArray(R"({"imageSize": 300, "margin": 100})") << "";
+    QTest::newRow("widest margin") << QByteArray(R"({"imageSize": 4000, "margin": 1950})") << "";
+    QTest::newRow("past the widest margin") << QByteArray(R"({"imageSize": 4000, "margin": 1951})")
+                                            << "“margin” 应为 0 到 1950 之间的整数";
 }
 
 void TestStyle::refusals()
@@ -173,6 +177,11 @@ void TestStyle::refusals()
     BatchStyle style = batchPreset();
     style.caption = false;
     const QString error = readStyleFile(tmp.filePath(QStringLiteral("s.json")), &style);
+    if (message.isEmpty()) {
+        QCOMPARE(error, QString());
+        QCOMPARE(style.record.margin, QJsonDocument::fromJson(text).object().value(QStringLiteral("margin")).toInt());
+        return;
+    }
     QVERIFY2(error.contains(message), qPrintable(error));
     QCOMPARE(style.caption, false);
 }
