@@ -176,7 +176,9 @@ void TestBatchDecode::csvFiles()
     // Failed items beside pictures without a code: a picture declaring too many pixels, a name in GBK
     // and a sub-folder that cannot be listed (this thread drops root's rights to read any folder).
     add("huge.svg", "<svg xmlns='http://www.w3.org/2000/svg' width='9000' height='9000'><rect width='9' height='9'/></svg>");
-    std::fclose(std::fopen(QFile::encodeName(pictures.path()) + "/\xC3\xFB\xD7\xD6.png", "w"));
+    const QByteArray gbkName = QFile::encodeName(pictures.path()) + "/\xC3\xFB\xD7\xD6.png";
+    std::fclose(std::fopen(gbkName, "w"));
+    const auto removeGbkName = qScopeGuard([&gbkName] { std::remove(gbkName); }); // a name QDir cannot remove
     QVERIFY(QDir(pictures.path()).mkpath("locked") && QDir(pictures.path()).mkpath(QString(80, u'长'))
             && QFile::setPermissions(pictures.filePath("locked"), {}));
     add(QString(80, u'长') + "/1.png", encoded(code, "png"));

@@ -148,7 +148,6 @@ void TestStyle::refusals_data()
     QTest::newRow("not an object") << QByteArray("[1]") << "应为一个 JSON 对象";
     QTest::newRow("unknown") << QByteArray(R"({"darkColor": "#000000"})") << "未知字段 “darkColor”";
     QTest::newRow("from the rows") << QByteArray(R"({"labelText": "x"})") << "“labelText” 不能写在样式文件中";
-    QTest::newRow("module size") << QByteArray(R"({"moduleSize": 50})") << "“moduleSize” 不能写在样式文件中";
     QTest::newRow("flag") << QByteArray(R"({"caption": 1})") << "“caption” 应为 true 或 false";
     QTest::newRow("integer as text") << QByteArray(R"({"version": "7"})") << "“version” 应为 0 到 40 之间的整数";
     QTest::newRow("fractional integer") << QByteArray(R"({"imageSize": 500.5})") << "“imageSize” 应为 100 到 4000 之间的整数";
