@@ -188,10 +188,10 @@ void TestBatchCreate::run_data()
                                         << QStringList{"b.png=y"} << "h\nfolder,x\n" << QStringList{"folder.png/"};
     QTest::newRow("no content, blank line") << QByteArray("h\na,\nb\n\nc,ok\n") << -1 << reportsOf({"a", "b", "c"}, 1, 2)
                                             << QStringList{"c.png=ok"} << "h\na,\nb\n" << none;
-    QTest::newRow("unsafe names") << QByteArray("h\n../x,1\n<tmp>/x,1\na/b,1\n.,1\n..,1\nt\tab,1\n\x1b[2Jx,1\nok,1\n") << -1
-                                  << reportsOf({"../x", "<tmp>/x", "a/b", ".", "..", "t\tab", "\x1b[2Jx", "ok"}, 1, 7)
-                                  << QStringList{"ok.png=1"} << "h\n../x,1\n<tmp>/x,1\na/b,1\n.,1\n..,1\nt\tab,1\n\x1b[2Jx,1\n"
-                                  << none;
+    QTest::newRow("unsafe names") << QByteArray("h\n../x,1\n<tmp>/x,1\na/b,1\n.,1\n..,1\nt\tab,1\n\x1b[2Jx,1\n\"c\rr\",1\nok,1\n")
+                                  << -1 << reportsOf({"../x", "<tmp>/x", "a/b", ".", "..", "t\tab", "\x1b[2Jx", "c\rr", "ok"}, 1, 8)
+                                  << QStringList{"ok.png=1"}
+                                  << "h\n../x,1\n<tmp>/x,1\na/b,1\n.,1\n..,1\nt\tab,1\n\x1b[2Jx,1\n\"c\rr\",1\n" << none;
     QTest::newRow("markup in a name") << QByteArray("h\n<h1>&amp;,1\n") << -1 << reportsOf({"<h1>&amp;"}, 1, 0)
                                       << QStringList{"<h1>&amp;.png=1"} << "" << none;
     QTest::newRow("same name twice") << QByteArray("h\na,first\na,second\n") << -1 << reportsOf({"a", "a"}, 1, 1)
