@@ -2,6 +2,7 @@
 #include "batch_create/batch_create.h"
 #include "batch_create/csv_create.h"
 #include "batch_create/csv_reader.h"
+#include "batch_create/safe_output_path.h"
 #include "common/input_limits.h"
 #include "gif/gif_image.h"
 #include "tests/support/test_support.h"
@@ -14,6 +15,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QtTest>
+
+#include <unistd.h>
 
 using CsvTable = QVector<QStringList>;
 Q_DECLARE_METATYPE(CsvTable)
@@ -88,6 +91,8 @@ private slots:
     void readCsv();
     void run_data();
     void run();
+    void sameFileKeys_data();
+    void sameFileKeys();
     void pageChecks_data();
     void pageChecks();
     void closingThePageDuringARun_data();
@@ -155,7 +160,8 @@ void TestBatchCreate::run_data()
     QTest::addColumn<QStringList>("reports");
     QTest::addColumn<QStringList>("pictures"); // "file=content", sorted
     QTest::addColumn<QString>("log");          // empty: no log is left
-    // In the save folder beforehand: "file=content", "folder/", "link->target", or "file=<csv>" for the CSV itself.
+    // In the save folder beforehand: "file=content", "folder/", "link->target", "hard link=>target", or "file=<csv>"
+    // for the CSV itself.
     QTest::addColumn<QStringList>("existing");
 
     const QString tooLong(3000, 'x');
@@ -192,8 +198,8 @@ void TestBatchCreate::run_data()
                                  << "\"x,y\"\n\"a,b\",\n\"say \"\"hi\"\"\"\n\"x\ny\"\nplain,\n" << none;
     QTest::newRow("log appended") << QByteArray("h\nnew,\n") << -1 << reportsOf({"new"}, 0, 1) << none
                                   << "old,line\nnew,\n" << QStringList{"error_log.txt=old,line\n"};
-    QTest::newRow("log deleted") << QByteArray("h\na,1\n") << -1 << reportsOf({"a"}, 1, 0) << QStringList{"a.png=1"}
-                                 << "" << QStringList{"error_log.txt=old\n"};
+    QTest::newRow("earlier log kept") << QByteArray("h\na,1\n") << -1 << reportsOf({"a"}, 1, 0) << QStringList{"a.png=1"}
+                                      << "old\n" << QStringList{"error_log.txt=old\n"};
     QTest::newRow("links out of the folder") << QByteArray("h\nlink,1\nchain,2\ninner,3\n") << -1
                                              << reportsOf({"link", "chain", "inner"}, 1, 2) << QStringList{"real.png=3"}
                                              << "h\nlink,1\nchain,2\n"
@@ -203,6 +209,13 @@ void TestBatchCreate::run_data()
     QTest::newRow("log linked out") << QByteArray("h\nx,\n") << -1
                                     << QStringList{"warning|错误日志写入失败，请检查保存文件夹权限"} << none << "keep"
                                     << QStringList{outsideEntry, "error_log.txt-><tmp>/outside.txt"};
+    QTest::newRow("hard-linked pictures") << QByteArray("h\nlinked,1\nok,2\n") << -1 << reportsOf({"linked", "ok"}, 1, 1)
+                                          << QStringList{"linked.png=", "ok.png=2"} << "h\nlinked,1\n"
+                                          << QStringList{outsideEntry, "linked.png=><tmp>/outside.txt"};
+    QTest::newRow("log hard-linked")
+        << QByteArray("h\nx,\n") << -1
+        << QStringList{"warning|保存文件夹中的 error_log.txt 另有其他名称（硬链接），写入它会改动别处的文件，请删除它或换一个保存文件夹"}
+        << none << "keep" << QStringList{outsideEntry, "error_log.txt=><tmp>/outside.txt"};
     QTest::newRow("input file as output") << QByteArray("h\nlist,1\nok,2\n") << -1 << reportsOf({"list", "ok"}, 1, 1)
                                           << QStringList{"list.png=", "ok.png=2"} << "h\nlist,1\n"
                                           << QStringList{"list.png=<csv>"};
@@ -252,8 +265,11 @@ void TestBatchCreate::run()
         const QString path = save + '/' + entry.section(QRegularExpression(QStringLiteral("=|->")), 0, 0);
         csvPath = entry.endsWith(QLatin1String("=<csv>")) ? path : csvPath;
         QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-        QVERIFY(entry.contains("->") ? QFile::link(entry.section("->", 1), path)
-                                     : path.endsWith('/') || writeFile(path, entry.section('=', 1).toUtf8()));
+        if (entry.contains("=>"))
+            QCOMPARE(::link(QFile::encodeName(entry.section("=>", 1)).constData(), QFile::encodeName(path).constData()), 0);
+        else
+            QVERIFY(entry.contains("->") ? QFile::link(entry.section("->", 1), path)
+                                         : path.endsWith('/') || writeFile(path, entry.section('=', 1).toUtf8()));
     }
     QVERIFY(writeFile(csvPath, csv));
 
@@ -290,6 +306,31 @@ void TestBatchCreate::run()
         QCOMPARE(runGeneration(csvPath, save, QStringLiteral("qrcustom"), jobs), result);
         QCOMPARE(files(), written);
     }
+}
+
+// Two rows' files are one when the save folder says so: on a folder that ignores letter case, as exFAT
+// and the Windows file systems do, "Alpha" and "alpha" are one file, and the second row a duplicate.
+void TestBatchCreate::sameFileKeys_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<bool>("caseless");
+    QTest::addColumn<bool>("same");
+    QTest::newRow("letter case, caseless folder") << "/s/Alpha.png" << "/s/alpha.png" << true << true;
+    QTest::newRow("letter case, ordinary folder") << "/s/Alpha.png" << "/s/alpha.png" << false << false;
+    QTest::newRow("suffix case") << "/s/a.PNG" << "/s/a.png" << true << true;
+    QTest::newRow("accented letters") << QStringLiteral("/s/Ärger.png") << QStringLiteral("/s/ärger.png") << true << true;
+    QTest::newRow("Greek final sigma") << QStringLiteral("/s/ΟΔΟΣ.png") << QStringLiteral("/s/οδος.png") << true << true;
+    QTest::newRow("different names") << "/s/alpha.png" << "/s/alpha2.png" << true << false;
+}
+
+void TestBatchCreate::sameFileKeys()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(bool, caseless);
+    QFETCH(bool, same);
+    QCOMPARE(sameFileKey(first, caseless) == sameFileKey(second, caseless), same);
 }
 
 void TestBatchCreate::pageChecks_data()
