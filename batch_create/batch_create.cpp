@@ -135,9 +135,9 @@ RowPlan planRow(const QStringList &row, int index, bool cut, RunRules &rules)
         return plan;
     plan.path = path;
     plan.target = sameFileKey(target, rules.caseless);
-    plan.sameAsEarlier = rules.targets.contains(target);
+    plan.sameAsEarlier = rules.targets.contains(plan.target);
     if (!plan.sameAsEarlier)
-        rules.targets.insert(target, false);
+        rules.targets.insert(plan.target, false);
     return plan;
 }
 

@@ -30,10 +30,10 @@ bool probeLetterCase(int folder)
     const int file = ::openat(folder, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (file < 0)
         return false;
-    struct stat made, found;
-    const bool same = ::fstat(file, &made) == 0
-        && ::fstatat(folder, name.toUpper().constData(), &found, AT_SYMLINK_NOFOLLOW) == 0
-        && made.st_dev == found.st_dev && made.st_ino == found.st_ino;
+    // Found under the capitals, the name is the file's own: no one else uses so random a name.
+    // Inode numbers are not compared, since FUSE file systems may give one file several.
+    struct stat found;
+    const bool same = ::fstatat(folder, name.toUpper().constData(), &found, AT_SYMLINK_NOFOLLOW) == 0;
     ::close(file);
     ::unlinkat(folder, name.constData(), 0);
     return same;

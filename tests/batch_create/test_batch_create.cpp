@@ -226,6 +226,10 @@ void TestBatchCreate::run_data()
     const QByteArray longLine = "h\na/b," + QByteArray(200, 'c') + '\n';
     const QStringList cutShort{"progress|<span>正在生成：a/b</span>", "warning|保存文件写入失败，请检查文件夹权限"};
     QTest::newRow("log line past a size limit") << longLine << 100 << cutShort << none << "" << none;
+    // A picture that the disk cannot take ends the run: every later row would fail the same way.
+    QTest::newRow("picture past a size limit") << QByteArray("h\na,1\nb,2\n") << 600
+                                               << QStringList{"progress|<span>正在生成：a</span>", cutShort.last()} << none << ""
+                                               << none;
     QTest::newRow("size limit, earlier log") << longLine << 100 << cutShort << none << "old\n"
                                              << QStringList{"error_log.txt=old\n"};
 
