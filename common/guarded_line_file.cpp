@@ -20,17 +20,23 @@ void takeBack(int fd, qint64 count)
 }
 
 // The shared hold of an appending object: tried for a while rather than waited for,
-// so that a program holding the file for itself cannot hang the run.
+// so that a program holding the file for itself cannot hang the run. A file system
+// without such holds (some network and FUSE ones) is written without.
 bool holdShared(int fd)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        if (::flock(fd, LOCK_SH | LOCK_NB) == 0)
+        if (::flock(fd, LOCK_SH | LOCK_NB) == 0 || (errno != EWOULDBLOCK && errno != EINTR))
             return true;
-        if (errno != EWOULDBLOCK && errno != EINTR)
-            return false;
         QThread::msleep(20);
     }
     return false;
+}
+
+// Whether no other object holds the file; on a file system without holds, the
+// file's size alone tells.
+bool heldAlone(int fd)
+{
+    return ::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
 }
 
 }
@@ -168,7 +174,7 @@ void GuardedLineFile::remove()
         fd = ::openat(place.folder, place.name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     // Held alone, the file can take no line of another object before it is gone.
     struct stat info;
-    const bool alone = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &info) == 0
+    const bool alone = fd >= 0 && heldAlone(fd) && ::fstat(fd, &info) == 0
         && info.st_dev == device && info.st_ino == inode && info.st_size == bytesWritten && stillAtPath();
     if (alone)
         ::unlinkat(place.folder, place.name.constData(), 0);
