@@ -6,6 +6,7 @@
 #include "common/elapsed_text.h"
 #include "common/file_utils.h"
 #include "common/guarded_file.h"
+#include "common/held_folder.h"
 #include "common/input_limits.h"
 #include "common/report_text.h"
 #include "common/run_error_log.h"
@@ -13,15 +14,18 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
+#include <QFile>
 #include <QFuture>
 #include <QHash>
+#include <QPair>
 #include <QQueue>
 #include <QScopeGuard>
 #include <QSet>
 #include <QThread>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -36,17 +40,31 @@ struct RowPlan
     QString name;
     QString content;
     QString path;
-    // The file the path reaches, links followed.
+    // The file the path reaches, links followed, as a key (see sameFileKey).
     QString target;
     // An earlier row reaches the same file: this one is drawn only if that one failed.
     bool sameAsEarlier = false;
 };
 
+enum class RowResult { Drawn, Failed, WriteFailed };
+
 struct RowJob
 {
     RowPlan plan;
-    QFuture<bool> drawn;
+    QFuture<RowResult> drawn;
 };
+
+// A file by its device and inode: one file under two names (hard links, bind
+// mounts, a folder that ignores letter case) is one file.
+using FileId = QPair<quint64, quint64>;
+
+FileId fileId(const QString &path)
+{
+    struct stat info;
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return FileId();
+    return FileId(quint64(info.st_dev), quint64(info.st_ino));
+}
 
 // What the plans of a run's rows depend on.
 struct RunRules
@@ -55,7 +73,9 @@ struct RunRules
     QString suffix;
     bool knownStyle;
     // The run's input files, which no picture may replace.
-    QSet<QString> inputs;
+    QSet<FileId> inputs;
+    // The save folder takes "A" and "a" for one name: so are the rows' files compared.
+    bool caseless;
     // Every file the rows reach, and whether a picture was written to it.
     QHash<QString, bool> targets;
 };
@@ -70,22 +90,31 @@ QByteArray logLine(const QStringList &fields)
     return (joinCsvFields(fields) + QLatin1Char('\n')).toUtf8();
 }
 
-QSet<QString> canonicalPaths(const QStringList &paths)
+QSet<FileId> fileIds(const QStringList &paths)
 {
-    QSet<QString> canonical;
+    QSet<FileId> ids;
     for (const QString &path : paths) {
-        const QString resolved = QFileInfo(path).canonicalFilePath();
-        if (!resolved.isEmpty())
-            canonical.insert(resolved);
+        const FileId id = fileId(path);
+        if (id != FileId())
+            ids.insert(id);
     }
-    return canonical;
+    return ids;
 }
 
-bool renderRow(const RowPlan &plan, const BatchStyle &style, const BatchComposition &composition)
+bool isInput(const QString &target, const RunRules &rules)
 {
+    const FileId id = fileId(target);
+    return id != FileId() && rules.inputs.contains(id);
+}
+
+RowResult renderRow(const RowPlan &plan, const BatchStyle &style, const BatchComposition &composition)
+{
+    const int diskFailures = guardedDiskFailures();
     QrStyleRecord record = style.recordFor(plan.name, plan.content);
     composition.applyTo(record);
-    return record.render(plan.path);
+    if (record.render(plan.path))
+        return RowResult::Drawn;
+    return guardedDiskFailures() != diskFailures ? RowResult::WriteFailed : RowResult::Failed;
 }
 
 // Everything about a row that does not need drawing is settled here, in row order,
@@ -102,13 +131,13 @@ RowPlan planRow(const QStringList &row, int index, bool cut, RunRules &rules)
         return plan;
     const QString path = safeOutputPath(rules.savePath, plan.name, rules.suffix);
     const QString target = path.isEmpty() ? QString() : guardedTarget(path);
-    if (target.isEmpty() || rules.inputs.contains(target))
+    if (target.isEmpty() || isInput(target, rules))
         return plan;
     plan.path = path;
-    plan.target = target;
-    plan.sameAsEarlier = rules.targets.contains(target);
+    plan.target = sameFileKey(target, rules.caseless);
+    plan.sameAsEarlier = rules.targets.contains(plan.target);
     if (!plan.sameAsEarlier)
-        rules.targets.insert(target, false);
+        rules.targets.insert(plan.target, false);
     return plan;
 }
 
@@ -176,19 +205,25 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         report("warning", QStringLiteral("保存文件夹不存在并且创建失败"));
         return;
     }
+    const HeldFolder saveFolder(savePath);
+    if (!saveFolder.isOpen()) {
+        report("warning", writeFailedText);
+        return;
+    }
     QElapsedTimer timer;
     timer.start();
 
     RunRules rules{savePath, composition.outputSuffix(), styleType == QLatin1String("qrcustom"),
-                   canonicalPaths({csvPath, composition.logoPath, composition.backgroundPath}), QHash<QString, bool>()};
+                   fileIds({csvPath, composition.logoPath, composition.backgroundPath}), saveFolder.ignoresLetterCase(),
+                   QHash<QString, bool>()};
     const QString logPath = savePath + QStringLiteral("/error_log.txt");
-    if (rules.inputs.contains(guardedTarget(logPath))) {
+    if (isInput(guardedTarget(logPath), rules)) {
         report("warning", QStringLiteral("保存文件夹中的 error_log.txt 是本次的输入文件，请把它另存为其他文件，或换一个保存文件夹"));
         return;
     }
     RunErrorLog log;
     if (!log.open(logPath)) {
-        report("warning", QStringLiteral("错误日志写入失败，请检查保存文件夹权限"));
+        report("warning", RunErrorLog::openFailureText(logPath));
         return;
     }
     // A new log starts with the CSV's heading: fed back as a CSV, it loses no row.
@@ -217,7 +252,7 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
             ++index;
             if (isBlankLine(row))
                 continue;
-            RowJob job{planRow(row, index, reader.rowCut(), rules), QFuture<bool>()};
+            RowJob job{planRow(row, index, reader.rowCut(), rules), QFuture<RowResult>()};
             if (!job.plan.path.isEmpty() && !job.plan.sameAsEarlier)
                 job.drawn = QtConcurrent::run(&pool, renderRow, job.plan, style, composition);
             inFlight.enqueue(job);
@@ -227,12 +262,17 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         const RowJob job = inFlight.dequeue();
         report("progress", reportWithUserText(QStringLiteral("正在生成：%1"), job.plan.fields.first()));
         // A picture already written in this run is never replaced by a later row.
-        bool drawn = false;
-        if (job.plan.sameAsEarlier)
-            drawn = !rules.targets.value(job.plan.target) && renderRow(job.plan, style, composition);
-        else if (!job.plan.path.isEmpty())
-            drawn = job.drawn.result();
-        if (drawn) {
+        RowResult result = RowResult::Failed;
+        if (job.plan.sameAsEarlier && !rules.targets.value(job.plan.target))
+            result = renderRow(job.plan, style, composition);
+        else if (!job.plan.sameAsEarlier && !job.plan.path.isEmpty())
+            result = job.drawn.result();
+        // A full disk ends the run: every later row would fail the same way.
+        if (result == RowResult::WriteFailed) {
+            report("warning", writeFailedText);
+            return;
+        }
+        if (result == RowResult::Drawn) {
             rules.targets.insert(job.plan.target, true);
             ++rendered;
         } else if (!log.writeFailure(logLine(job.plan.fields))) {

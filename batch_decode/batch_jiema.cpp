@@ -8,6 +8,7 @@
 #include "common/folder_listing.h"
 #include "common/guarded_file.h"
 #include "common/guarded_line_file.h"
+#include "common/held_folder.h"
 #include "common/report_text.h"
 #include "common/run_error_log.h"
 
@@ -158,10 +159,11 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
     QElapsedTimer timer;
     timer.start();
 
+    const HeldFolder saveFolder(savePath);
     const QString errorLogPath = savePath + QStringLiteral("/error_log.txt");
     RunErrorLog errorLog;
-    if (!errorLog.open(errorLogPath)) {
-        report("warning", QStringLiteral("错误日志写入失败，请检查保存文件夹权限"));
+    if (!saveFolder.isOpen() || !errorLog.open(errorLogPath)) {
+        report("warning", RunErrorLog::openFailureText(errorLogPath));
         return;
     }
 
@@ -226,9 +228,10 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
 
     QString csvLabels;
     int successCount = 0;
-    // One failed item: a log line; false when the line cannot be written.
-    const auto logFailure = [&](const QString &what) {
-        if (!errorLog.writeFailure(utf8Line(stamp + QStringLiteral(" : ") + what)))
+    // One failed item: a log line; false when the line cannot be written. The path is
+    // quoted as in the CSV files, so that no name can break the line or forge another.
+    const auto logFailure = [&](const QString &path, const QString &why = QString()) {
+        if (!errorLog.writeFailure(utf8Line(stamp + QStringLiteral(" : ") + quoteCsvField(path) + why)))
             return false;
         report("count", QStringLiteral("%1/%2").arg(successCount + errorLog.failures()).arg(total));
         return true;
@@ -236,7 +239,7 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
     for (reached = 0; reached < folders.size(); ++reached) {
         const PictureFolder &folder = folders.at(reached);
         if (!folder.listed) {
-            if (!logFailure(folder.path + QStringLiteral(" （无法读取文件夹）"))) {
+            if (!logFailure(folder.path, QStringLiteral(" （无法读取文件夹）"))) {
                 report("warning", writeFailedText);
                 return;
             }
@@ -274,7 +277,7 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
             }
         }
         for (const QString &name : folder.unreadableNames) {
-            if (!logFailure(folder.path + QLatin1Char('/') + name + QStringLiteral(" （文件名编码无法识别）"))) {
+            if (!logFailure(folder.path + QLatin1Char('/') + name, QStringLiteral(" （文件名编码无法识别）"))) {
                 report("warning", writeFailedText);
                 return;
             }

@@ -1,6 +1,7 @@
 #include "batch_decode/grey_picture.h"
 
 #include "common/input_limits.h"
+#include "common/pixel_budget.h"
 
 #include <QFile>
 #include <QImage>
@@ -15,6 +16,9 @@ cv::Mat readGreyPicture(const QString &path)
     reader.setAutoTransform(true);
     if (!pictureSizeAllowed(reader))
         return cv::Mat();
+    // Pictures decoded at once share the memory: a large one waits for room.
+    const QSize size = declaredPictureSize(reader);
+    PixelBudget::hold(qint64(size.width()) * size.height());
     // Both engines read brightness alone. Asked for grey, libjpeg leaves out the
     // colour planes: four times faster on camera photos, a third of the memory.
     const QByteArray format = reader.format();

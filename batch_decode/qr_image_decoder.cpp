@@ -4,6 +4,7 @@
 #include "batch_decode/found_code.h"
 #include "batch_decode/grey_picture.h"
 #include "batch_decode/zxing_reader.h"
+#include "common/pixel_budget.h"
 
 QString lowerFileSuffix(const QString &path)
 {
@@ -12,6 +13,8 @@ QString lowerFileSuffix(const QString &path)
 
 QString decodeQrImage(const QString &picturePath, DecodeEngines engines, CnnReader *cnn)
 {
+    // The picture holds its pixels (see readGreyPicture) until it is decoded.
+    const PixelHold pixelHold;
     try {
         const cv::Mat grey = readGreyPicture(picturePath);
         if (grey.empty())

@@ -11,6 +11,11 @@
 // declaring a huge picture cannot take the machine's memory.
 constexpr qint64 maxPicturePixels = 64'000'000;
 
+// Pixels of the pictures drawn or decoded at once, whatever --jobs is: two of the
+// largest pictures, or many small ones. Generation takes about 9 bytes a pixel
+// (background, the code on it, its PNG), decoding about 2.5.
+constexpr qint64 maxPixelsInFlight = 2 * maxPicturePixels;
+
 // Longest content any QR code can hold: 7,089 digits in numeric mode. Longer
 // content fails at once instead of keeping the encoder busy.
 constexpr int maxContentDigits = 7089;

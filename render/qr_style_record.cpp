@@ -1,6 +1,7 @@
 #include "render/qr_style_record.h"
 
 #include "common/heap_reuse.h"
+#include "common/pixel_budget.h"
 #include "common/product_site.h"
 #include "render/background_composer.h"
 #include "render/background_picture.h"
@@ -54,6 +55,7 @@ bool QrStyleRecord::render(const QString &outputPath)
         content = productSiteUrl();
     canvasColor.setAlphaF(qBound(0.0, canvasAlpha, 1.0));
 
+    const PixelHold pixelHold;
     QImage code;
     int symbolWidth = 0;
     QrStyleRecord style = *this;
@@ -74,6 +76,10 @@ bool QrStyleRecord::render(const QString &outputPath)
         style = grownFor(*this, symbolWidth);
         if (!background.isNull() && !canvasFitsOn(style, background.size()))
             return false;
+        // Rows drawn at once share the memory: a large one waits for room.
+        const QSize backgroundSize = background.size();
+        PixelBudget::hold(qint64(style.imageSize) * style.canvasHeight()
+                          + qint64(backgroundSize.width()) * backgroundSize.height() * background.frames.size());
         const int side = style.codeSize();
         if (side < 1)
             return false;

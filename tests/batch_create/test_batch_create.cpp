@@ -2,6 +2,7 @@
 #include "batch_create/batch_create.h"
 #include "batch_create/csv_create.h"
 #include "batch_create/csv_reader.h"
+#include "batch_create/safe_output_path.h"
 #include "common/input_limits.h"
 #include "gif/gif_image.h"
 #include "tests/support/test_support.h"
@@ -93,6 +94,8 @@ private slots:
     void readCsv();
     void run_data();
     void run();
+    void sameFileKeys_data();
+    void sameFileKeys();
     void pageChecks_data();
     void pageChecks();
     void closingThePageDuringARun_data();
@@ -163,8 +166,8 @@ void TestBatchCreate::run_data()
     QTest::addColumn<QStringList>("reports");
     QTest::addColumn<QStringList>("pictures"); // "file=content", sorted
     QTest::addColumn<QString>("log");          // empty: no log is left
-    // In the save folder beforehand: "file=content", "folder/", "link->target", "file=<csv>" for the CSV itself,
-    // or "file=<pipe>", "file=<pipe with a reader>", "file=<device>" (the null device).
+    // In the save folder beforehand: "file=content", "folder/", "link->target", "hard link=>target", "file=<csv>" for
+    // the CSV itself, or "file=<pipe>", "file=<pipe with a reader>", "file=<device>" (the null device).
     QTest::addColumn<QStringList>("existing");
 
     const QString tooLong(3000, 'x');
@@ -201,8 +204,8 @@ void TestBatchCreate::run_data()
                                  << "\"x,y\"\n\"a,b\",\n\"say \"\"hi\"\"\"\n\"x\ny\"\nplain,\n" << none;
     QTest::newRow("log appended") << QByteArray("h\nnew,\n") << -1 << reportsOf({"new"}, 0, 1) << none
                                   << "old,line\nnew,\n" << QStringList{"error_log.txt=old,line\n"};
-    QTest::newRow("log deleted") << QByteArray("h\na,1\n") << -1 << reportsOf({"a"}, 1, 0) << QStringList{"a.png=1"}
-                                 << "" << QStringList{"error_log.txt=old\n"};
+    QTest::newRow("earlier log kept") << QByteArray("h\na,1\n") << -1 << reportsOf({"a"}, 1, 0) << QStringList{"a.png=1"}
+                                      << "old\n" << QStringList{"error_log.txt=old\n"};
     QTest::newRow("links out of the folder") << QByteArray("h\nlink,1\nchain,2\ninner,3\n") << -1
                                              << reportsOf({"link", "chain", "inner"}, 1, 2) << QStringList{"real.png=3"}
                                              << "h\nlink,1\nchain,2\n"
@@ -216,6 +219,13 @@ void TestBatchCreate::run_data()
     for (const QString node : {"<pipe>", "<pipe with a reader>", "<device>"})
         QTest::newRow(qPrintable("log is a " + node.mid(1).chopped(1))) << QByteArray("h\nx,\n") << -1
             << QStringList{"warning|错误日志写入失败，请检查保存文件夹权限"} << none << "" << QStringList{"error_log.txt=" + node};
+    QTest::newRow("hard-linked pictures") << QByteArray("h\nlinked,1\nok,2\n") << -1 << reportsOf({"linked", "ok"}, 1, 1)
+                                          << QStringList{"linked.png=", "ok.png=2"} << "h\nlinked,1\n"
+                                          << QStringList{outsideEntry, "linked.png=><tmp>/outside.txt"};
+    QTest::newRow("log hard-linked")
+        << QByteArray("h\nx,\n") << -1
+        << QStringList{"warning|保存文件夹中的 error_log.txt 另有其他名称（硬链接），写入它会改动别处的文件，请删除它或换一个保存文件夹"}
+        << none << "keep" << QStringList{outsideEntry, "error_log.txt=><tmp>/outside.txt"};
     QTest::newRow("input file as output") << QByteArray("h\nlist,1\nok,2\n") << -1 << reportsOf({"list", "ok"}, 1, 1)
                                           << QStringList{"list.png=", "ok.png=2"} << "h\nlist,1\n"
                                           << QStringList{"list.png=<csv>"};
@@ -226,6 +236,10 @@ void TestBatchCreate::run_data()
     const QByteArray longLine = "h\na/b," + QByteArray(200, 'c') + '\n';
     const QStringList cutShort{"progress|<span>正在生成：a/b</span>", "warning|保存文件写入失败，请检查文件夹权限"};
     QTest::newRow("log line past a size limit") << longLine << 100 << cutShort << none << "" << none;
+    // A picture that the disk cannot take ends the run: every later row would fail the same way.
+    QTest::newRow("picture past a size limit") << QByteArray("h\na,1\nb,2\n") << 600
+                                               << QStringList{"progress|<span>正在生成：a</span>", cutShort.last()} << none << ""
+                                               << none;
     QTest::newRow("size limit, earlier log") << longLine << 100 << cutShort << none << "old\n"
                                              << QStringList{"error_log.txt=old\n"};
 
@@ -282,8 +296,11 @@ void TestBatchCreate::run()
         }
         csvPath = entry.endsWith(QLatin1String("=<csv>")) ? path : csvPath;
         QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-        QVERIFY(entry.contains("->") ? QFile::link(entry.section("->", 1), path)
-                                     : path.endsWith('/') || writeFile(path, entry.section('=', 1).toUtf8()));
+        if (entry.contains("=>"))
+            QCOMPARE(::link(QFile::encodeName(entry.section("=>", 1)).constData(), QFile::encodeName(path).constData()), 0);
+        else
+            QVERIFY(entry.contains("->") ? QFile::link(entry.section("->", 1), path)
+                                         : path.endsWith('/') || writeFile(path, entry.section('=', 1).toUtf8()));
     }
     QVERIFY(writeFile(csvPath, csv));
 
@@ -324,6 +341,31 @@ void TestBatchCreate::run()
         QCOMPARE(runGeneration(csvPath, save, QStringLiteral("qrcustom"), jobs), result);
         QCOMPARE(files(), written);
     }
+}
+
+// Two rows' files are one when the save folder says so: on a folder that ignores letter case, as exFAT
+// and the Windows file systems do, "Alpha" and "alpha" are one file, and the second row a duplicate.
+void TestBatchCreate::sameFileKeys_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<bool>("caseless");
+    QTest::addColumn<bool>("same");
+    QTest::newRow("letter case, caseless folder") << "/s/Alpha.png" << "/s/alpha.png" << true << true;
+    QTest::newRow("letter case, ordinary folder") << "/s/Alpha.png" << "/s/alpha.png" << false << false;
+    QTest::newRow("suffix case") << "/s/a.PNG" << "/s/a.png" << true << true;
+    QTest::newRow("accented letters") << QStringLiteral("/s/Ärger.png") << QStringLiteral("/s/ärger.png") << true << true;
+    QTest::newRow("Greek final sigma") << QStringLiteral("/s/ΟΔΟΣ.png") << QStringLiteral("/s/οδος.png") << true << true;
+    QTest::newRow("different names") << "/s/alpha.png" << "/s/alpha2.png" << true << false;
+}
+
+void TestBatchCreate::sameFileKeys()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(bool, caseless);
+    QFETCH(bool, same);
+    QCOMPARE(sameFileKey(first, caseless) == sameFileKey(second, caseless), same);
 }
 
 void TestBatchCreate::pageChecks_data()
