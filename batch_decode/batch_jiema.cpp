@@ -35,6 +35,8 @@ struct PictureFolder
     QStringList pictureNames;
     // Pictures whose file names cannot be opened, shown as well as they can be.
     QStringList unreadableNames;
+    // Pictures that are no file to read, with the reason: "name （reason）".
+    QStringList skippedNames;
 };
 
 const QString writeFailedText = QStringLiteral("保存文件写入失败，请检查文件夹权限");
@@ -52,10 +54,14 @@ bool isAcceptedPicture(const QString &path)
 
 PictureFolder pictureFolder(const QString &path, const QString &name, const FolderListing &listing)
 {
-    PictureFolder folder{path, name, listing.listed, QStringList(), QStringList()};
+    PictureFolder folder{path, name, listing.listed, QStringList(), QStringList(), QStringList()};
     for (const FolderEntry &entry : listing.files) {
         if (isAcceptedPicture(path + QLatin1Char('/') + entry.name))
             (entry.readable ? folder.pictureNames : folder.unreadableNames) << entry.name;
+    }
+    for (const SkippedEntry &skipped : listing.skipped) {
+        if (isAcceptedPicture(path + QLatin1Char('/') + skipped.entry.name))
+            folder.skippedNames << skipped.entry.name + QStringLiteral(" （") + skipped.reason + QStringLiteral("）");
     }
     return folder;
 }
@@ -92,7 +98,7 @@ QString spreadsheetSafe(const QString &field, bool excel)
 }
 
 // The "excel" mode wraps digit strings with a tab so that spreadsheets keep them
-// as text instead of rounding them to a number.
+// as text instead of rounding them to a number or dropping leading zeros.
 QString contentField(const QString &content, bool excelDigits)
 {
     const QString quoted = quoteCsvField(content);
@@ -221,7 +227,7 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
     for (const PictureFolder &folder : folders) {
         for (const QString &name : folder.pictureNames)
             pool.add(folder.path + QLatin1Char('/') + name);
-        total += folder.listed ? folder.pictureNames.size() + folder.unreadableNames.size() : 1;
+        total += folder.listed ? folder.pictureNames.size() + folder.unreadableNames.size() + folder.skippedNames.size() : 1;
     }
 
     QString csvLabels;
@@ -262,8 +268,10 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
             if (content.isEmpty()) {
                 written = logFailure(path);
             } else {
-                const QString nameField = quoteCsvField(spreadsheetSafe(isMain ? name : withoutSuffix(name), excel));
-                written = csv.write(utf8Line(nameField + QLatin1Char(',') + contentField(spreadsheetSafe(content, excel), excel && isMain)));
+                // Every CSV of the run keeps digit strings as text: a sub-folder's
+                // names lose their suffix, so "000123.png" is a digit string there.
+                const QString nameField = contentField(spreadsheetSafe(isMain ? name : withoutSuffix(name), excel), excel);
+                written = csv.write(utf8Line(nameField + QLatin1Char(',') + contentField(spreadsheetSafe(content, excel), excel)));
                 successCount += written ? 1 : 0;
                 if (written)
                     report("count", QStringLiteral("%1/%2").arg(successCount + errorLog.failures()).arg(total));
@@ -273,8 +281,11 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
                 return;
             }
         }
-        for (const QString &name : folder.unreadableNames) {
-            if (!logFailure(folder.path + QLatin1Char('/') + name + QStringLiteral(" （文件名编码无法识别）"))) {
+        QStringList notRead;
+        for (const QString &name : folder.unreadableNames)
+            notRead << name + QStringLiteral(" （文件名编码无法识别）");
+        for (const QString &name : notRead + folder.skippedNames) {
+            if (!logFailure(folder.path + QLatin1Char('/') + name)) {
                 report("warning", writeFailedText);
                 return;
             }
