@@ -195,13 +195,14 @@ int jpegScanCount(QIODevice *device)
 QSize decodedPictureSize(QImageReader &reader)
 {
     const QByteArray format = reader.format().toLower();
+    // Icons are sized from their own pictures: the reader tells none, or the directory's.
+    if (format == "ico" || format == "cur")
+        return iconSize(reader.device());
     const QSize size = reader.size();
     if (!size.isValid())
         return size;
     if (format == "gif")
         return size.expandedTo(gifScreenSize(reader.device()));
-    if (format == "ico" || format == "cur")
-        return iconSize(reader.device());
     if (format == "icns")
         return appleIconSize(reader.device(), size);
     return sizeIsDecodedSize(format) ? size : QSize();
