@@ -178,7 +178,9 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
     QStringList heading;
     int rowCount = 0;
     int total = 0;
+    bool blankOnly = true;
     while (reader.readRow(row)) {
+        blankOnly = blankOnly && isBlankLine(row);
         if (rowCount++ == 0)
             heading = row;
         else if (!isBlankLine(row))
@@ -186,6 +188,11 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
     }
     if (reader.status() != CsvReader::Finished) {
         report("warning", reportWithUserText(unreadableCsvText, csvPath));
+        return;
+    }
+    // Not even a heading: an empty file is refused like one that cannot be read.
+    if (blankOnly && (rowCount > 0 || !reader.sawText())) {
+        report("warning", reportWithUserText(unreadableCsvText + QStringLiteral("（文件是空的）"), csvPath));
         return;
     }
     if (rowCount == 0) {

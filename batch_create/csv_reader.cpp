@@ -1,5 +1,6 @@
 #include "batch_create/csv_reader.h"
 
+#include "common/input_file.h"
 #include "common/input_limits.h"
 #include "common/text_codec.h"
 
@@ -20,9 +21,8 @@ bool isSpecial(QChar c)
 }
 
 CsvReader::CsvReader(const QString &path)
-    : file(path)
 {
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly) || !(codec = guessTextCodec(file)))
+    if (!openInputFile(file, path) || !(codec = guessTextCodec(file)))
         state = Unreadable;
     else
         decoder.reset(codec->makeDecoder());
@@ -113,7 +113,8 @@ void CsvReader::split(QChar c)
             parse.quotePending = true;
         else
             append(&c, 1);
-    } else if (c == QLatin1Char('\n')) {
+    } else if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+        // A lone CR ends a row as well, as older spreadsheet programs wrote them.
         endField();
         rows.enqueue(parse.row);
         rowsCut.enqueue(parse.cut);
@@ -147,7 +148,8 @@ void CsvReader::endField()
     parse.cut = parse.cut || ++parse.rowChars > maxCsvRowChars;
 }
 
-// The text ends with an LF, supplied when missing; a row left open by a quote is dropped.
+// The text ends with a line end, supplied when missing; a row left open by a quote
+// is dropped. A text without a character holds no row at all.
 void CsvReader::finish()
 {
     parse.inputDone = true;
@@ -155,6 +157,6 @@ void CsvReader::finish()
         parse.crPending = false;
         split(QLatin1Char('\r'));
     }
-    if (parse.lastChar != QLatin1Char('\n'))
+    if (!parse.lastChar.isNull() && parse.lastChar != QLatin1Char('\n') && parse.lastChar != QLatin1Char('\r'))
         split(QLatin1Char('\n'));
 }

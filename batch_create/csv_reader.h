@@ -11,9 +11,9 @@ class QTextCodec;
 class QTextDecoder;
 
 // Reads the rows of a CSV file one after another, so that a file of any size takes
-// no more memory than a few of its rows. CR LF becomes LF, a double quote opens and
-// closes quoting anywhere in a field, a doubled quote inside quotes stands for one,
-// and a row whose quote is never closed is dropped. The encoding is chosen as by
+// no more memory than a few of its rows. Rows end with LF, CR LF or a lone CR; a
+// double quote opens and closes quoting anywhere in a field, a doubled quote
+// inside quotes stands for one, and a row whose quote is never closed is dropped. The encoding is chosen as by
 // decodeUnknownText: a byte-order mark, then valid UTF-8, then GB18030, then Latin-1.
 class CsvReader
 {
@@ -32,6 +32,9 @@ public:
     // read; NotText for one holding a zero character, as pictures, spreadsheets and
     // other binary files do.
     Status status() const { return state; }
+    // True once the pass has met a character; false for an empty file (a
+    // byte-order mark alone counts as none).
+    bool sawText() const { return !parse.lastChar.isNull(); }
     // Back before the first row, for another pass over the file.
     void rewind();
 

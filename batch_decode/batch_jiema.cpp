@@ -36,6 +36,8 @@ struct PictureFolder
     QStringList pictureNames;
     // Pictures whose file names cannot be opened, shown as well as they can be.
     QStringList unreadableNames;
+    // Pictures that are no file to read, with the reason.
+    QVector<SkippedEntry> skipped;
 };
 
 const QString writeFailedText = QStringLiteral("保存文件写入失败，请检查文件夹权限");
@@ -53,10 +55,14 @@ bool isAcceptedPicture(const QString &path)
 
 PictureFolder pictureFolder(const QString &path, const QString &name, const FolderListing &listing)
 {
-    PictureFolder folder{path, name, listing.listed, QStringList(), QStringList()};
+    PictureFolder folder{path, name, listing.listed, QStringList(), QStringList(), QVector<SkippedEntry>()};
     for (const FolderEntry &entry : listing.files) {
         if (isAcceptedPicture(path + QLatin1Char('/') + entry.name))
             (entry.readable ? folder.pictureNames : folder.unreadableNames) << entry.name;
+    }
+    for (const SkippedEntry &skipped : listing.skipped) {
+        if (isAcceptedPicture(path + QLatin1Char('/') + skipped.entry.name))
+            folder.skipped << skipped;
     }
     return folder;
 }
@@ -93,7 +99,7 @@ QString spreadsheetSafe(const QString &field, bool excel)
 }
 
 // The "excel" mode wraps digit strings with a tab so that spreadsheets keep them
-// as text instead of rounding them to a number.
+// as text instead of rounding them to a number or dropping leading zeros.
 QString contentField(const QString &content, bool excelDigits)
 {
     const QString quoted = quoteCsvField(content);
@@ -223,7 +229,7 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
     for (const PictureFolder &folder : folders) {
         for (const QString &name : folder.pictureNames)
             pool.add(folder.path + QLatin1Char('/') + name);
-        total += folder.listed ? folder.pictureNames.size() + folder.unreadableNames.size() : 1;
+        total += folder.listed ? folder.pictureNames.size() + folder.unreadableNames.size() + folder.skipped.size() : 1;
     }
 
     QString csvLabels;
@@ -265,8 +271,10 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
             if (content.isEmpty()) {
                 written = logFailure(path);
             } else {
-                const QString nameField = quoteCsvField(spreadsheetSafe(isMain ? name : withoutSuffix(name), excel));
-                written = csv.write(utf8Line(nameField + QLatin1Char(',') + contentField(spreadsheetSafe(content, excel), excel && isMain)));
+                // Every CSV of the run keeps digit strings as text: a sub-folder's
+                // names lose their suffix, so "000123.png" is a digit string there.
+                const QString nameField = contentField(spreadsheetSafe(isMain ? name : withoutSuffix(name), excel), excel);
+                written = csv.write(utf8Line(nameField + QLatin1Char(',') + contentField(spreadsheetSafe(content, excel), excel)));
                 successCount += written ? 1 : 0;
                 if (written)
                     report("count", QStringLiteral("%1/%2").arg(successCount + errorLog.failures()).arg(total));
@@ -276,8 +284,13 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
                 return;
             }
         }
-        for (const QString &name : folder.unreadableNames) {
-            if (!logFailure(folder.path + QLatin1Char('/') + name, QStringLiteral(" （文件名编码无法识别）"))) {
+        QVector<QPair<QString, QString>> notRead;
+        for (const QString &name : folder.unreadableNames)
+            notRead.append({name, QStringLiteral("文件名编码无法识别")});
+        for (const SkippedEntry &skipped : folder.skipped)
+            notRead.append({skipped.entry.name, skipped.reason});
+        for (const auto &item : notRead) {
+            if (!logFailure(folder.path + QLatin1Char('/') + item.first, QStringLiteral(" （") + item.second + QStringLiteral("）"))) {
                 report("warning", writeFailedText);
                 return;
             }

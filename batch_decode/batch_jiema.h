@@ -22,8 +22,8 @@ public:
     void setJobs(int jobs);
 
 public slots:
-    // csv_parse "excel" writes main-folder contents so that spreadsheets keep
-    // long digit strings as text; any other value writes plain CSV.
+    // csv_parse "excel" writes every CSV of the run so that spreadsheets keep
+    // digit strings as text; any other value writes plain CSV.
     void batchStart(QString jiema_path, QString save_path, QString csv_parse);
 
 private:

@@ -24,6 +24,13 @@ void writeText(FILE *stream, const QString &text)
     fputs(text.toUtf8().constData(), stream);
 }
 
+// Qt's own warnings name files, whose names may hold control characters: they are
+// printed escaped like everything else. A fatal message still ends the program.
+void printQtMessage(QtMsgType, const QMessageLogContext &, const QString &message)
+{
+    writeText(stderr, printableText(message) + QLatin1Char('\n'));
+}
+
 // Items worked on at once, from --jobs: 0 (one a core) when not given, -1 when malformed.
 int readJobs(const CommandLine &line)
 {
@@ -117,6 +124,7 @@ const QVector<Command> commands = {
 
 int main(int argc, char *argv[])
 {
+    qInstallMessageHandler(printQtMessage);
     QStringList words;
     for (int i = 1; i < argc; ++i)
         words << QString::fromLocal8Bit(argv[i]);

@@ -9,10 +9,6 @@
 #include "render/logo_painter.h"
 #include "render/qr_renderer.h"
 
-namespace {
-
-// A code too dense for its side grows, margin, caption and logo with it, until
-// every module has the pixels it needs to scan.
 QrStyleRecord grownFor(const QrStyleRecord &style, int symbolWidth)
 {
     const int side = style.codeSize();
@@ -32,8 +28,6 @@ QrStyleRecord grownFor(const QrStyleRecord &style, int symbolWidth)
     }
     return grown;
 }
-
-} // namespace
 
 QrStyleRecord::QrStyleRecord()
 {

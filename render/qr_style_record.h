@@ -71,3 +71,8 @@ struct QrStyleRecord
         return !labelText.isEmpty() && labelPosition != QLatin1String("center") ? imageSize + 2 * labelPointSize : imageSize;
     }
 };
+
+// The record as drawn for a code of symbolWidth modules: a code too dense for its
+// side grows, margin, caption and logo with it, until every module has the
+// pixels it needs to scan.
+QrStyleRecord grownFor(const QrStyleRecord &style, int symbolWidth);

@@ -112,10 +112,13 @@ void TestBatchCreate::readCsv_data()
 {
     QTest::addColumn<QByteArray>("bytes"); // null: the path is a folder
     QTest::addColumn<CsvTable>("table");   // a last row "!<status>" when the file is refused
-    QTest::newRow("empty") << QByteArray("") << CsvTable{{""}};
+    QTest::newRow("empty") << QByteArray("") << CsvTable{};
+    QTest::newRow("byte-order mark alone") << QByteArray("\xEF\xBB\xBF") << CsvTable{};
     QTest::newRow("no final line break") << QByteArray("a,b") << CsvTable{{"a", "b"}};
     QTest::newRow("crlf") << QByteArray("a,b\r\nc\r\n") << CsvTable{{"a", "b"}, {"c"}};
-    QTest::newRow("lone cr kept") << QByteArray("a\rb\n") << CsvTable{{"a\rb"}};
+    QTest::newRow("cr line ends") << QByteArray("a,b\rc\r") << CsvTable{{"a", "b"}, {"c"}};
+    QTest::newRow("cr, lf and crlf mixed") << QByteArray("a\rb\nc\r\nd") << CsvTable{{"a"}, {"b"}, {"c"}, {"d"}};
+    QTest::newRow("quoted lone cr kept") << QByteArray("\"a\rb\"\r") << CsvTable{{"a\rb"}};
     QTest::newRow("two final line breaks") << QByteArray("a,b\n\n") << CsvTable{{"a", "b"}, {""}};
     QTest::newRow("quoted comma") << QByteArray("\"x,y\",z\n") << CsvTable{{"x,y", "z"}};
     QTest::newRow("doubled quote first") << QByteArray("\"a\"\"b\",c\n") << CsvTable{{"a\"b", "c"}};
@@ -131,6 +134,7 @@ void TestBatchCreate::readCsv_data()
     QTest::newRow("across chunks") << x + "\r\n" + y + "中,\"" + z + "\"\"\"\n" + text.toUtf8()
                                    << CsvTable{{x}, {y + QStringLiteral("中"), z + '"'}, table.first()};
     QTest::newRow("unreadable") << QByteArray() << CsvTable{{"!2"}};
+    QTest::newRow("fifo") << QByteArray("<fifo>") << CsvTable{{"!2"}};
     QTest::newRow("not text") << QByteArray("h\na,1\n\0", 7) << CsvTable{{"!3"}};
     // UTF-8 cut in the middle of its last character is no UTF-8; these bytes are GB18030.
     QTest::newRow("last character cut") << QByteArray("a,\xE4\xB8")
@@ -143,7 +147,10 @@ void TestBatchCreate::readCsv()
     QFETCH(CsvTable, table);
     QTemporaryDir tmp;
     const QString path = bytes.isNull() ? tmp.path() : tmp.filePath(QStringLiteral("data.csv"));
-    QVERIFY(bytes.isNull() || writeFile(path, bytes));
+    if (bytes == "<fifo>")
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0); // never written: reading it would wait for ever
+    else
+        QVERIFY(bytes.isNull() || writeFile(path, bytes));
     CsvReader reader(path);
     CsvTable rows;
     for (QStringList row; reader.readRow(row);)
@@ -178,6 +185,14 @@ void TestBatchCreate::run_data()
                                     << none << "" << none;
     QTest::newRow("not text") << QByteArray("h\na,1\n\0", 7) << -1
                               << QStringList{"warning|<span>无法读取CSV文件：<tmp>/data.csv</span>"} << none << "" << none;
+    QTest::newRow("empty file") << QByteArray("") << -1
+                                << QStringList{"warning|<span>无法读取CSV文件：<tmp>/data.csv（文件是空的）</span>"} << none << ""
+                                << none;
+    QTest::newRow("blank lines only") << QByteArray("\r\n\n\r") << -1
+                                      << QStringList{"warning|<span>无法读取CSV文件：<tmp>/data.csv（文件是空的）</span>"} << none
+                                      << "" << none;
+    QTest::newRow("cr line ends") << QByteArray("name,content\ra,hello\rb,world") << -1 << reportsOf({"a", "b"}, 2, 0)
+                                  << QStringList{"a.png=hello", "b.png=world"} << "" << none;
     QTest::newRow("two rows") << QByteArray("name,content\na,hello\nb,world\n") << -1 << reportsOf({"a", "b"}, 2, 0)
                               << QStringList{"a.png=hello", "b.png=world"} << "" << none;
     QTest::newRow("empty name") << QByteArray("h\na,x\n,y\n") << -1 << reportsOf({"a", ""}, 2, 0)
@@ -446,6 +461,8 @@ void TestBatchCreate::initTestCase()
         gif.addFrame(solid(QSize(620, 640), qRgb(255, 255 - 20 * i, 220)), QPoint(), 100);
     QVERIFY(gif.save(pictures.filePath(QStringLiteral("waves.gif"))));
     QVERIFY(writeFile(pictures.filePath(QStringLiteral("tiny.json")), R"({"imageSize": 50})"));
+    QCOMPARE(mkfifo(QFile::encodeName(pictures.filePath(QStringLiteral("fifo"))).constData(), 0600), 0);
+    QVERIFY(writeFile(pictures.filePath(QStringLiteral("fifo-logo.json")), R"({"logoPath": "fifo"})"));
 }
 
 void TestBatchCreate::commandLine_data()
@@ -488,6 +505,24 @@ void TestBatchCreate::commandLine_data()
                                    << "“imageSize” 应为 100 到 4000 之间的整数" << "";
     QTest::newRow("unknown style") << generate + QStringList{"--style", "plain"} << csv << 2 << ""
                                    << "没有名为 “plain” 的预置样式" << "";
+    // Help and version stand before the command or among its options; "--" ends the options.
+    QTest::newRow("-v as save folder") << QStringList{"generate", "<csv>", "<save>", "-v"} << csv << 2 << ""
+                                       << "命令 generate 需要 2 个参数" << "";
+    QTest::newRow("--help after --") << QStringList{"generate", "--", "<csv>", "<save>", "--help"} << csv << 2 << ""
+                                     << "命令 generate 需要 2 个参数" << "";
+    QTest::newRow("--version among options") << QStringList{"generate", "<csv>", "--version"} << csv << 0 << "glyphora-batch .*\n"
+                                             << "" << "";
+    QTest::newRow("-- before the arguments") << QStringList{"generate", "--", "<csv>", "<save>"} << csv << 0 << done << ""
+                                             << "甲.png";
+    QTest::newRow("empty csv") << generate << QByteArray() << 1 << "" << "（文件是空的）" << "";
+    // A FIFO is never opened for reading, which would wait for a writer for ever.
+    QTest::newRow("fifo logo") << generate + QStringList{"--logo", "<pictures>/fifo"} << csv << 1 << "" << "无法读取Logo图片"
+                               << "";
+    QTest::newRow("fifo background") << generate + QStringList{"--background", "<pictures>/fifo"} << csv << 1 << ""
+                                     << "无法读取背景图片" << "";
+    QTest::newRow("fifo style") << generate + QStringList{"--style", "<pictures>/fifo"} << csv << 2 << "" << "无法读取样式文件" << "";
+    QTest::newRow("fifo logo in style") << generate + QStringList{"--style", "<pictures>/fifo-logo.json"} << csv << 1 << ""
+                                        << "无法读取Logo图片" << "";
     QTest::newRow("styles") << QStringList{"styles"} << csv << 0 << ".*default.*quiet.*rounded.*brand.*print.*" << ""
                             << "";
 }

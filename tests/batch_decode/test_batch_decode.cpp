@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstdio>
 #include <sys/fsuid.h>
+#include <sys/stat.h>
 #include <sys/resource.h>
 
 namespace {
@@ -162,11 +163,22 @@ void TestBatchDecode::csvFiles()
     add("png", encoded(code, "png"));
     add("sub/a.b.png", encoded(codeImage("a,b"), "png"));
     add("sub/q\"1\".JPG", encoded(codeImage(digits.toUtf8()), "jpg"));
+    add("sub/000123.png", encoded(codeImage("0042"), "png"));
+    // A link to a picture elsewhere is read; a link to nothing and a FIFO are failed items, never waited on.
+    QTemporaryDir elsewhere;
+    QVERIFY(QFile::setPermissions(elsewhere.path(), QFile::Permissions(0x7777)));
+    QVERIFY(writeFile(elsewhere.filePath("target.png"), encoded(code, "png")));
+    QVERIFY(QFile::link(elsewhere.filePath("target.png"), pictures.filePath("link.png")));
+    mainRows << QStringList{"link.png", text};
+    QVERIFY(QFile::link(elsewhere.filePath("gone.png"), pictures.filePath("gone.png")));
+    QCOMPARE(mkfifo(QFile::encodeName(pictures.filePath("fifo.png")).constData(), 0644), 0);
     add("sub/deeper/left out.png", encoded(code, "png"));
     add("cr.png", encoded(codeImage("carriage\rreturn"), "png"), "carriage\rreturn");
     // In "excel" mode fields a spreadsheet would take for formulas get a leading quote, in every CSV.
     const auto safe = [&mode](const QString &field) { return mode == "excel" ? '\'' + field : field; };
-    QList<QStringList> subRows{{"a.b", "a,b"}, {"q\"1\"", digits}}; // no last suffix, no heading, digits kept
+    // No last suffix, no heading; "excel" keeps digits as text in every CSV, names too.
+    const QString tab = mode == "excel" ? "\t" : "";
+    QList<QStringList> subRows{{"000123" + tab, "0042" + tab}, {"a.b", "a,b"}, {"q\"1\"", digits + tab}};
     for (const QChar start : QStringLiteral("=+-@\t\r")) {
         const QString formula = start + QStringLiteral("1+1");
         add(start + QStringLiteral("cmd.png"), encoded(codeImage(formula.toUtf8()), "png"), safe(formula));
@@ -194,7 +206,7 @@ void TestBatchDecode::csvFiles()
     const Run run = runWorker(pictures.path(), save.path(), mode);
     setfsuid(getuid());
     QCOMPARE(run.reports.value(run.reports.size() - 3),
-             QStringLiteral("success|成功：%1 个， 错误：5 个，请在保存路径查看错误日志").arg(mainRows.size() + subRows.size() + 1));
+             QStringLiteral("success|成功：%1 个， 错误：7 个，请在保存路径查看错误日志").arg(mainRows.size() + subRows.size() + 1));
     const QString stamp = run.csvNames.value(0);
     QVERIFY2(stamp.endsWith("_2"), qPrintable(stamp));
     QCOMPARE(readFile(save.filePath(stamp.chopped(2) + taken)), QByteArray("earlier\n"));
@@ -204,11 +216,12 @@ void TestBatchDecode::csvFiles()
     QCOMPARE(QSet<QString>(run.csvNames.begin(), run.csvNames.end()),
              QSet<QString>({stamp, stamp + "_empty", stamp + "_sub", shortened.first()}));
     const QString log = QString::fromUtf8(readFile(save.filePath("error_log.txt")));
-    for (const char *line : {"/huge.svg\n", "/名字.png （文件名编码无法识别）\n", "/locked （无法读取文件夹）\n"})
+    for (const char *line : {"/huge.svg\n", "/名字.png （文件名编码无法识别）\n", "/locked （无法读取文件夹）\n",
+                             "/gone.png （链接指向的文件不存在）\n", "/fifo.png （不是普通文件）\n"})
         QVERIFY2(log.contains(stamp + " : " + pictures.path() + line), qPrintable(log));
     // A path that could break the line or forge another is quoted as in the CSV files.
     QVERIFY2(log.contains(stamp + " : \"" + pictures.path() + "/forged\n2026_01_01_00_00_00 : x, \"\"y\"\".png\"\n"), qPrintable(log));
-    QCOMPARE(log.count('\n'), 6);
+    QCOMPARE(log.count('\n'), 8);
     QCOMPARE(readFile(save.filePath(stamp + "_empty.csv")), utf8Bom);
     QList<QStringList> rows = readCsv(save.filePath(stamp + ".csv"));
     QCOMPARE(rows.value(0), QStringList({"fileName", "qrContent "}));

@@ -3,10 +3,13 @@
 #include "common/input_limits.h"
 #include "tests/support/test_support.h"
 
+#include <QImageWriter>
 #include <QPainter>
 #include <QtTest>
 
 #include <qrencode.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -60,6 +63,43 @@ QByteArray encoded(const QImage &image, const QByteArray &format = "png")
 }
 }
 
+// An icon file whose directory lists one 16 × 16 picture, holding the PNG file given.
+QByteArray iconHolding(const QByteArray &png)
+{
+    QByteArray entry(16, '\0');
+    entry[0] = entry[1] = 16;
+    qToLittleEndian<quint16>(1, entry.data() + 4);
+    qToLittleEndian<quint16>(32, entry.data() + 6);
+    qToLittleEndian<quint32>(quint32(png.size()), entry.data() + 8);
+    qToLittleEndian<quint32>(22, entry.data() + 12);
+    return QByteArray("\0\0\1\0\1\0", 6) + entry + png;
+}
+
+// A progressive JPEG file of the picture whose last scan comes extraScans times more.
+QByteArray progressiveJpeg(const QImage &image, int extraScans)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    writer.write(image);
+    const auto byte = [&bytes](int at) { return at < bytes.size() ? uchar(bytes.at(at)) : 0xD9; };
+    int at = 2;
+    int lastScan = at;
+    while (byte(at + 1) != 0xD9) {
+        int next = at + 2 + (byte(at + 2) << 8 | byte(at + 3));
+        if (byte(at + 1) == 0xDA) {
+            lastScan = at;
+            // The scan's data runs to the next marker that is no stuffed byte or restart.
+            while (next < bytes.size() && !(byte(next) == 0xFF && byte(next + 1) != 0 && (byte(next + 1) & 0xF8) != 0xD0))
+                ++next;
+        }
+        at = next;
+    }
+    return bytes.left(at) + bytes.mid(lastScan, at - lastScan).repeated(extraScans) + bytes.mid(at);
+}
+
 class TestQrDecoder : public QObject
 {
     Q_OBJECT
@@ -91,7 +131,16 @@ void TestQrDecoder::decode_data()
     QTest::newRow("JPEG named .png") << "both" << "a.png" << encoded(code, "jpg") << chinese;
     QTest::newRow("broken") << "both" << "a.png" << QByteArray("\x89PNG not really") << "";
     const int side = qCeil(qSqrt(maxPicturePixels + 1.0));
-    QTest::newRow("more pixels than allowed") << "zxing" << "a.png" << encoded(code.convertToFormat(QImage::Format_Mono).scaled(side, side)) << "";
+    const QByteArray tooLarge = encoded(code.convertToFormat(QImage::Format_Mono).scaled(side, side));
+    QTest::newRow("more pixels than allowed") << "zxing" << "a.png" << tooLarge << "";
+    // The pixels decoded count, not what an icon's directory lists.
+    QTest::newRow("icon holding a PNG") << "zxing" << "a.png" << iconHolding(encoded(code)) << chinese;
+    QTest::newRow("icon holding too many pixels") << "zxing" << "a.ico" << iconHolding(tooLarge) << "";
+    // Every scan of a progressive JPEG is a pass over the picture: a file repeating one is refused.
+    QTest::newRow("progressive JPEG") << "zxing" << "a.jpg" << progressiveJpeg(code, 0) << chinese;
+    QTest::newRow("JPEG of too many scans") << "zxing" << "a.jpg" << progressiveJpeg(code, maxJpegScans) << "";
+    // A picture swapped for a FIFO after the listing: refused, not waited on.
+    QTest::newRow("FIFO") << "zxing" << "a.png" << QByteArray("<fifo>") << "";
     // Light on dark, faded: read by ZXing-C++ once the picture is inverted, equalised.
     QImage inverted = bytesImage(url.toUtf8()), faded = inverted.convertToFormat(QImage::Format_Grayscale8);
     inverted.invertPixels();
@@ -142,7 +191,10 @@ void TestQrDecoder::decode()
     QFETCH(QByteArray, file);
     QFETCH(QString, text);
     QTemporaryDir dir;
-    QVERIFY(writeFile(dir.filePath(name), file));
+    if (file == "<fifo>")
+        QCOMPARE(mkfifo(QFile::encodeName(dir.filePath(name)).constData(), 0600), 0);
+    else
+        QVERIFY(writeFile(dir.filePath(name), file));
     const DecodeEngines choice = engines == "cnn" ? DecodeEngines::Cnn : engines == "zxing" ? DecodeEngines::Zxing : DecodeEngines::Both;
     DecodePool pool(engines == "none" ? QStringList() : findDetectorModels(detectorModelFolders()), choice);
     QCOMPARE(pool.lacksModels(), engines == "none");

@@ -156,13 +156,16 @@ void TestStyle::refusals_data()
     QTest::newRow("alpha") << QByteArray(R"({"canvasAlpha": 1.5})") << "“canvasAlpha” 应为 0 到 1 之间的数";
     QTest::newRow("colour name") << QByteArray(R"({"darkModuleColor": "black"})") << "“darkModuleColor” 应为 #rrggbb";
     QTest::newRow("colour alpha") << QByteArray(R"({"labelColor": "#ff000080"})") << "“labelColor” 应为 #rrggbb";
+    QTest::newRow("colour, line break") << QByteArray(R"({"darkModuleColor": "#ffffff\n"})") << "“darkModuleColor” 应为 #rrggbb";
+    // Each field in range, yet the densest code grows the canvas to 28,640 × 31,504 pixels.
+    QTest::newRow("grown canvas") << QByteArray(R"({"imageSize": 4000, "margin": 1950, "version": 40, "labelPointSize": 200})")
+                                  << "“imageSize”、“margin”、“labelPointSize” 合起来使图片过大：内容最长时二维码长大为 28640×31504 像素";
     QTest::newRow("position") << QByteArray(R"({"labelPosition": "Top"})")
                               << "“labelPosition” 应为 “top”、“bottom”、“center” 之一";
     QTest::newRow("path") << QByteArray(R"({"logoPath": 5})") << "“logoPath” 应为文件路径";
     QTest::newRow("margin for the size") << QByteArray(R"({"imageSize": 300, "margin": 101})")
                                          << "“margin” 应为 0 到 100 之间的整数";
     QTest::newRow("widest margin for the size") << QByteArray(R"({"imageSize": 300, "margin": 100})") << "";
-    QTest::newRow("widest margin") << QByteArray(R"({"imageSize": 4000, "margin": 1950})") << "";
     QTest::newRow("past the widest margin") << QByteArray(R"({"imageSize": 4000, "margin": 1951})")
                                             << "“margin” 应为 0 到 1950 之间的整数";
 }
