@@ -1,5 +1,7 @@
 #include "batch_decode/zxing_reader.h"
 
+#include "batch_decode/payload_text.h"
+
 #include <QTextCodec>
 
 #include <algorithm>
@@ -22,7 +24,7 @@ QString resultText(const ZXing::Result &result, const QByteArray &bytes)
     if (result.hasECI())
         return text;
     if (text == QString::fromLatin1(bytes))
-        return guessedPayloadText(bytes);
+        return payloadText(bytes);
     // Kanji segments come from Shift-JIS text, so the byte segments beside them
     // (half-width katakana) are Shift-JIS as well.
     QTextCodec::ConverterState state;

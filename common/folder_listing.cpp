@@ -38,7 +38,7 @@ FolderListing listFolder(const QString &path)
             continue;
         FolderEntry item{QFile::decodeName(name), true};
         if (QFile::encodeName(item.name) != name)
-            item = FolderEntry{decodeUnknownText(name), false};
+            item = FolderEntry{decodeLocalText(name), false};
         (isFile ? listing.files : listing.folders) << item;
     }
     ::closedir(dir);
