@@ -3,7 +3,19 @@
 #include "batch_decode/cnn_reader.h"
 #include "batch_decode/found_code.h"
 #include "batch_decode/grey_picture.h"
+#include "batch_decode/picture_variants.h"
 #include "batch_decode/zxing_reader.h"
+
+namespace {
+
+// GLYPHORA_NO_VARIANTS=1 leaves the prepared variants out, so that bench/decode can show what they add.
+bool variantsWanted()
+{
+    static const bool wanted = qEnvironmentVariableIntValue("GLYPHORA_NO_VARIANTS") == 0;
+    return wanted;
+}
+
+}
 
 QString lowerFileSuffix(const QString &path)
 {
@@ -22,6 +34,8 @@ QString decodeQrImage(const QString &picturePath, DecodeEngines engines, CnnRead
         // Where ZXing-C++ reads several codes there may be more that only the CNN reads.
         if (cnn && (engines == DecodeEngines::Cnn || (engines == DecodeEngines::Both && codes.size() != 1)))
             codes += cnn->read(grey);
+        if (codes.isEmpty() && cnn && engines != DecodeEngines::Zxing && variantsWanted())
+            codes = readPictureVariants(grey, *cnn);
         return joinInReadingOrder(codes);
     } catch (const std::exception &) {
         // Out of memory, or a picture one of the engines cannot take.

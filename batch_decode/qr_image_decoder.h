@@ -12,7 +12,8 @@ static_assert(sizeof(resultSeparator) == 15, "the separator has 14 characters");
 
 // Which engines read the codes. Both: ZXing-C++ first, several times faster and
 // reading about as many; the CNN detector then reads the pictures where it finds
-// no code or several (some of a group may be beyond it).
+// no code or several (some of a group may be beyond it). With the CNN, a picture
+// in which nothing is found is tried again in prepared variants.
 enum class DecodeEngines { Cnn, Zxing, Both };
 
 // Text after the last "." of the path in lower case; the whole path without a dot.

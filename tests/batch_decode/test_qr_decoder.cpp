@@ -1,6 +1,7 @@
 #include "batch_decode/cnn_reader.h"
 #include "batch_decode/decode_pool.h"
 #include "batch_decode/found_code.h"
+#include "batch_decode/picture_variants.h"
 #include "batch_decode/detector_models.h"
 #include "common/input_limits.h"
 #include "tests/support/test_support.h"
@@ -9,6 +10,8 @@
 #include <QtTest>
 
 #include <qrencode.h>
+
+#include <opencv2/imgproc.hpp>
 
 namespace {
 
@@ -82,6 +85,8 @@ private slots:
     void decode();
     void payload_data();
     void payload();
+    void variant_data();
+    void variant();
     void merge_data();
     void merge();
     void order();
@@ -119,7 +124,7 @@ void TestQrDecoder::decode_data()
     // Small round dots escape the CNN, a mirrored code ZXing-C++.
     const QByteArray dots = encoded(bytesImage(url.toUtf8(), true));
     QTest::newRow("dots, ZXing-C++") << "zxing" << "a.png" << dots << url;
-    QTest::newRow("dots, CNN") << "cnn" << "a.png" << dots << "";
+    QTest::newRow("dots, CNN, thickened") << "cnn" << "a.png" << dots << url;
     const QByteArray mirrored = encoded(bytesImage(url.toUtf8()).mirrored(true, false));
     QTest::newRow("mirrored, CNN") << "cnn" << "a.png" << mirrored << url;
     QTest::newRow("mirrored, both") << "both" << "a.png" << mirrored << url;
@@ -212,6 +217,53 @@ void TestQrDecoder::payload()
     QCOMPARE(decodeQrImage(plain, DecodeEngines::Cnn, &cnn), text);
     if (!eci)
         QCOMPARE(decodeQrImage(mirrored, DecodeEngines::Cnn, &cnn), text);
+}
+
+cv::Mat greyMat(const QImage &image)
+{
+    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
+    return cv::Mat(grey.height(), grey.width(), CV_8UC1, const_cast<uchar *>(grey.constBits()), size_t(grey.bytesPerLine())).clone();
+}
+
+void TestQrDecoder::variant_data()
+{
+    QTest::addColumn<int>("variant");
+    QTest::addColumn<QImage>("picture");
+    QTest::addColumn<QPointF>("centre"); // of the code
+    QTest::newRow("small dots, thickened") << int(PictureVariant::Thickened) << bytesImage(url.toUtf8(), true) << QPointF(49.5, 49.5);
+    // The top edge of the code seen at a quarter of its width, as from far below; its middle moves up to y = 80.
+    QImage code = bytesImage(url.toUtf8()).scaled(264, 264);
+    QImage slanted(400, 400, QImage::Format_RGB32);
+    slanted.fill(Qt::white);
+    QPainter(&slanted).drawImage(68, 68, code);
+    const cv::Mat flat = greyMat(slanted);
+    const std::vector<cv::Point2f> from{{0, 0}, {400, 0}, {400, 400}, {0, 400}}, to{{150, 0}, {250, 0}, {400, 400}, {0, 400}};
+    cv::Mat warped;
+    cv::warpPerspective(flat, warped, cv::getPerspectiveTransform(from, to), flat.size(), cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(255));
+    QTest::newRow("strong perspective, turned") << int(PictureVariant::Turned)
+        << QImage(warped.data, warped.cols, warped.rows, int(warped.step), QImage::Format_Grayscale8).copy() << QPointF(200, 80);
+}
+
+// Each picture is beyond the detector as it is and within it in one variant only.
+void TestQrDecoder::variant()
+{
+    QFETCH(int, variant);
+    QFETCH(QImage, picture);
+    QFETCH(QPointF, centre);
+    static CnnReader cnn(findDetectorModels(detectorModelFolders()));
+    QVERIFY(cnn.isReady());
+    const cv::Mat grey = greyMat(picture);
+    QVERIFY(cnn.read(grey).isEmpty());
+    for (const PictureVariant tried : {PictureVariant::Thickened, PictureVariant::Enlarged, PictureVariant::Turned, PictureVariant::Rectified}) {
+        const QList<FoundCode> codes = readPictureVariant(grey, cnn, tried);
+        QCOMPARE(codes.size(), int(tried) == variant ? 1 : 0);
+        if (codes.isEmpty())
+            continue;
+        QCOMPARE(codes.first().text, url);
+        // Corners in the picture's own pixels.
+        QVERIFY(QLineF(codes.first().corners.boundingRect().center(), centre).length() < picture.width() / 10.0);
+    }
+    QCOMPARE(readPictureVariants(grey, cnn).size(), 1);
 }
 
 void TestQrDecoder::merge_data()
