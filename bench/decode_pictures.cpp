@@ -2,6 +2,7 @@
 //   decode_pictures photos <folder of photos> <out>   each photo as PNG (the peers read no webp)
 //   decode_pictures degrade <folder of codes> <out>    each code made hard to read in one of seven ways
 //   decode_pictures large <folder of photos> <count> <out>   camera-sized JPEG photos, 4000 x 3000
+//   decode_pictures nocode <folder of photos> <count> <out>  photos of 2000 x 1500 with their tiles shuffled: no code left
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -115,6 +116,23 @@ int main(int argc, char *argv[])
         }
         return 0;
     }
-    fputs("usage: decode_pictures photos|degrade <in> <out> | large <in> <count> <out>\n", stderr);
+    if (args.size() == 4 && args.at(0) == "nocode") {
+        const QStringList photos = pictures(args.at(1));
+        cv::RNG rng(11);
+        for (int i = 0; i < args.at(2).toInt() && !photos.isEmpty(); ++i) {
+            cv::Mat photo, shuffled(1500, 2000, CV_8UC3);
+            cv::resize(toBgr(QImage(QDir(args.at(1)).filePath(photos.at(i % photos.size())))), photo, shuffled.size(), 0, 0, cv::INTER_CUBIC);
+            // Tiles of 50 pixels, each put at a random place: the textures of a photo, no finder pattern whole.
+            for (int y = 0; y < shuffled.rows; y += 50) {
+                for (int x = 0; x < shuffled.cols; x += 50)
+                    photo(cv::Rect(rng.uniform(0, 39) * 50, rng.uniform(0, 29) * 50, 50, 50)).copyTo(shuffled(cv::Rect(x, y, 50, 50)));
+            }
+            const QString name = QStringLiteral("nocode%1.jpg").arg(i + 1, 3, 10, QLatin1Char('0'));
+            if (!cv::imwrite(QFile::encodeName(QDir(args.at(3)).filePath(name)).toStdString(), shuffled, {cv::IMWRITE_JPEG_QUALITY, 90}))
+                return 1;
+        }
+        return 0;
+    }
+    fputs("usage: decode_pictures photos|degrade <in> <out> | large|nocode <in> <count> <out>\n", stderr);
     return 2;
 }
