@@ -22,7 +22,7 @@ QString lowerFileSuffix(const QString &path)
     return path.mid(path.lastIndexOf(QLatin1Char('.')) + 1).toLower();
 }
 
-QString decodeQrImage(const QString &picturePath, DecodeEngines engines, CnnReader *cnn)
+QString decodeQrImage(const QString &picturePath, DecodeEngines engines, CnnReader *cnn, bool allFormats)
 {
     try {
         const cv::Mat grey = readGreyPicture(picturePath);
@@ -30,7 +30,7 @@ QString decodeQrImage(const QString &picturePath, DecodeEngines engines, CnnRead
             return QString();
         QList<FoundCode> codes;
         if (engines != DecodeEngines::Cnn || !cnn)
-            codes = readWithZxing(grey);
+            codes = readWithZxing(grey, allFormats);
         // Where ZXing-C++ reads several codes there may be more that only the CNN reads.
         if (cnn && (engines == DecodeEngines::Cnn || (engines == DecodeEngines::Both && codes.size() != 1)))
             codes += cnn->read(grey);

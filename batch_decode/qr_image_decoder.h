@@ -21,5 +21,6 @@ QString lowerFileSuffix(const QString &path);
 
 // Texts of all codes found in the picture, in reading order, joined by
 // resultSeparator; empty when the picture cannot be read or holds no readable
-// code. Without a CNN reader (no model files) ZXing-C++ reads alone.
-QString decodeQrImage(const QString &picturePath, DecodeEngines engines, CnnReader *cnn);
+// code. Without a CNN reader (no model files) ZXing-C++ reads alone. allFormats:
+// ZXing-C++ reads every symbology it knows as well (the CNN reads QR codes only).
+QString decodeQrImage(const QString &picturePath, DecodeEngines engines, CnnReader *cnn, bool allFormats = false);
