@@ -64,62 +64,48 @@ bool plausibleUtf8(const QString &text)
     return script >= 0;
 }
 
-
 bool isHalfWidthKana(uint code)
 {
     return code >= 0xFF61 && code <= 0xFF9F;
 }
 
-constexpr int privateUse = -6;
-
-// A two-byte character of one of the CJK sets with its bytes' weight: common
-// characters count for the reading, rare ones against it.
-int cjkWeight(const QString &text, int i, int weight)
+// The score of a reading in one of the CJK sets: each character's weight by its
+// bytes in the set, common characters for the reading, rare ones against it.
+int cjkScore(const QString &text, const char *codecName, int (*weight)(const QString &text, int i, const QByteArray &bytes))
 {
-    if (weight <= 0)
-        return weight;
-    // One ideograph among Latin letters ("gr鰠e") is a sign of Latin-1 read wrong.
-    const bool letterBefore = i > 0 && isAsciiLetter(text.at(i - 1));
-    const bool letterAfter = i + 1 < text.size() && isAsciiLetter(text.at(i + 1));
-    return letterBefore && letterAfter ? -2 : weight;
-}
-
-int gbScore(const QString &text)
-{
-    static QTextCodec *const codec = QTextCodec::codecForName("GB18030");
+    QTextCodec *const codec = QTextCodec::codecForName(codecName);
     int score = 0;
     for (int i = 0; i < text.size(); ++i) {
         const uint code = text.at(i).unicode();
         if (code < 0x80)
             continue;
-        if (code >= 0xE000 && code < 0xF900) {
-            score += privateUse;
-            continue;
-        }
-        const QByteArray bytes = codec->fromUnicode(text.mid(i, text.at(i).isHighSurrogate() ? 2 : 1));
-        if (bytes.size() != 2) {
-            score -= 4; // four-byte characters: beyond GBK, seldom typed
-            if (text.at(i).isHighSurrogate())
-                ++i;
-            continue;
-        }
-        const uchar lead = uchar(bytes.at(0)), trail = uchar(bytes.at(1));
-        int weight;
-        if (trail < 0xA1)
-            weight = -2; // GBK extension: rare and traditional characters
-        else if (lead >= 0xB0 && lead <= 0xD7)
-            weight = 3; // GB2312 level 1 hanzi, the common ones
-        else if (lead >= 0xD8 && lead <= 0xF7)
-            weight = 1; // level 2
-        else if (lead >= 0xA1 && lead <= 0xA3)
-            weight = 1; // full-width punctuation, digits and letters
-        else if (lead <= 0xA9)
-            weight = -1; // kana, Greek, Cyrillic, pinyin, box drawing
-        else
-            weight = -2;
-        score += cjkWeight(text, i, weight);
+        const int length = text.at(i).isHighSurrogate() ? 2 : 1;
+        int charWeight = code >= 0xE000 && code < 0xF900 ? -6 : weight(text, i, codec->fromUnicode(text.mid(i, length)));
+        // One ideograph among Latin letters ("gr鰠e") is a sign of Latin-1 read wrong.
+        if (charWeight > 0 && i > 0 && isAsciiLetter(text.at(i - 1)) && i + length < text.size() && isAsciiLetter(text.at(i + length)))
+            charWeight = -2;
+        score += charWeight;
+        i += length - 1;
     }
     return score;
+}
+
+int gbWeight(const QString &, int, const QByteArray &bytes)
+{
+    if (bytes.size() != 2)
+        return -4; // four-byte characters: beyond GBK, seldom typed
+    const uchar lead = uchar(bytes.at(0)), trail = uchar(bytes.at(1));
+    if (trail < 0xA1)
+        return -2; // GBK extension: rare and traditional characters
+    if (lead >= 0xB0 && lead <= 0xD7)
+        return 3; // GB2312 level 1 hanzi, the common ones
+    if (lead >= 0xD8 && lead <= 0xF7)
+        return 1; // level 2
+    if (lead >= 0xA1 && lead <= 0xA3)
+        return 1; // full-width punctuation, digits and letters
+    if (lead <= 0xA9)
+        return -1; // kana, Greek, Cyrillic, pinyin, box drawing
+    return -2;
 }
 
 bool voiceable(uint kana)
@@ -127,47 +113,34 @@ bool voiceable(uint kana)
     return kana == 0xFF73 || (kana >= 0xFF76 && kana <= 0xFF84) || (kana >= 0xFF8A && kana <= 0xFF8E);
 }
 
-int shiftJisScore(const QString &text)
+int halfWidthKanaWeight(const QString &text, int i)
 {
-    static QTextCodec *const codec = QTextCodec::codecForName("Shift_JIS");
-    int score = 0;
-    for (int i = 0; i < text.size(); ++i) {
-        const uint code = text.at(i).unicode();
-        if (code < 0x80)
-            continue;
-        if (code >= 0xE000 && code < 0xF900) {
-            score += privateUse;
-            continue;
-        }
-        if (isHalfWidthKana(code)) {
-            const uint before = i > 0 ? text.at(i - 1).unicode() : 0;
-            const uint after = i + 1 < text.size() ? text.at(i + 1).unicode() : 0;
-            if (code == 0xFF9E || code == 0xFF9F)
-                score += (code == 0xFF9E ? voiceable(before) : before >= 0xFF8A && before <= 0xFF8E) ? 4 : -2;
-            else if (code == 0xFF70 && isHalfWidthKana(before))
-                score += 3; // the long-vowel mark after kana
-            else
-                score += isHalfWidthKana(before) || isHalfWidthKana(after) ? 1 : -1;
-            continue;
-        }
-        const QByteArray bytes = codec->fromUnicode(text.mid(i, 1));
-        const uint pair = bytes.size() == 2 ? uint(uchar(bytes.at(0))) << 8 | uchar(bytes.at(1)) : 0;
-        int weight;
-        if (code >= 0x3041 && code <= 0x30FE)
-            weight = 3; // hiragana and katakana
-        else if (pair >= 0x889F && pair <= 0x9872)
-            weight = 3; // JIS level 1 kanji
-        else if ((pair >= 0x989F && pair <= 0x9FFC) || (pair >= 0xE040 && pair <= 0xEAA4))
-            weight = 1; // level 2
-        else if (pair >= 0x8140 && pair <= 0x824F)
-            weight = 1; // punctuation, full-width digits
-        else if (pair >= 0x8250 && pair <= 0x829A)
-            weight = 1; // full-width letters
-        else
-            weight = -2; // Greek, Cyrillic, box drawing, vendor extensions
-        score += cjkWeight(text, i, weight);
-    }
-    return score;
+    const uint code = text.at(i).unicode();
+    const uint before = i > 0 ? text.at(i - 1).unicode() : 0;
+    const uint after = i + 1 < text.size() ? text.at(i + 1).unicode() : 0;
+    if (code == 0xFF9E || code == 0xFF9F)
+        return (code == 0xFF9E ? voiceable(before) : before >= 0xFF8A && before <= 0xFF8E) ? 4 : -2;
+    if (code == 0xFF70 && isHalfWidthKana(before))
+        return 3; // the long-vowel mark after kana
+    // Half-width kana come in words, not one among other letters.
+    return isHalfWidthKana(before) || isHalfWidthKana(after) ? 1 : -1;
+}
+
+int shiftJisWeight(const QString &text, int i, const QByteArray &bytes)
+{
+    const uint code = text.at(i).unicode();
+    if (isHalfWidthKana(code))
+        return halfWidthKanaWeight(text, i);
+    const uint pair = bytes.size() == 2 ? uint(uchar(bytes.at(0))) << 8 | uchar(bytes.at(1)) : 0;
+    if (code >= 0x3041 && code <= 0x30FE)
+        return 3; // hiragana and katakana
+    if (pair >= 0x889F && pair <= 0x9872)
+        return 3; // JIS level 1 kanji
+    if ((pair >= 0x989F && pair <= 0x9FFC) || (pair >= 0xE040 && pair <= 0xEAA4))
+        return 1; // level 2
+    if (pair >= 0x8140 && pair <= 0x829A)
+        return 1; // punctuation, full-width digits and letters
+    return -2; // Greek, Cyrillic, box drawing, vendor extensions
 }
 
 int latin1Score(const QString &text)
@@ -206,17 +179,17 @@ QString payloadText(const QByteArray &bytes)
     const QString utf8 = strictText("UTF-8", bytes);
     if (!utf8.isNull() && plausibleUtf8(utf8))
         return utf8;
-    // Ties go to the first: Chinese is what this program's users mostly hold.
+    // Ties go to GB18030, then Shift_JIS: Chinese is what this program's users mostly hold.
     const QString gb = strictText("GB18030", bytes);
     const QString shiftJis = strictText("Shift_JIS", bytes);
-    const QString latin1 = QString::fromLatin1(bytes);
-    QString best = latin1;
-    int bestScore = latin1Score(latin1);
-    if (!shiftJis.isNull() && shiftJisScore(shiftJis) >= bestScore) {
+    QString best = QString::fromLatin1(bytes);
+    int bestScore = latin1Score(best);
+    const int shiftJisScore = shiftJis.isNull() ? 0 : cjkScore(shiftJis, "Shift_JIS", shiftJisWeight);
+    if (!shiftJis.isNull() && shiftJisScore >= bestScore) {
         best = shiftJis;
-        bestScore = shiftJisScore(shiftJis);
+        bestScore = shiftJisScore;
     }
-    if (!gb.isNull() && gbScore(gb) >= bestScore)
+    if (!gb.isNull() && cjkScore(gb, "GB18030", gbWeight) >= bestScore)
         best = gb;
     return best;
 }
