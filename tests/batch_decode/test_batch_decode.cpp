@@ -420,13 +420,15 @@ void TestBatchDecode::commandLine()
 
 void TestBatchDecode::otherSymbologies_data()
 {
-    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("options"); // "page": through the page, the check box ticked with "all"
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QByteArray>("rows");
-    const QByteArray qr = "c.png,https://example.com/q\n";
+    const QByteArray qr = "c.png,https://example.com/q\n", all = "a.png,4006381333931\nb.png,Glyphora DM 42\n" + qr;
     QTest::newRow("QR codes alone by default") << QStringList() << 3 << qr;
     QTest::newRow("QR codes alone") << QStringList{"--formats", "qr"} << 3 << qr;
-    QTest::newRow("all formats") << QStringList{"--formats", "all"} << 0 << "a.png,4006381333931\nb.png,Glyphora DM 42\n" + qr;
+    QTest::newRow("all formats") << QStringList{"--formats", "all"} << 0 << all;
+    QTest::newRow("page, QR codes alone") << QStringList{"page"} << 3 << qr;
+    QTest::newRow("page, all formats") << QStringList{"page", "all"} << 0 << all;
 }
 
 void TestBatchDecode::otherSymbologies()
@@ -439,7 +441,17 @@ void TestBatchDecode::otherSymbologies()
     QVERIFY(symbologyImage(ZXing::BarcodeFormat::EAN13, "4006381333931").save(pictures.filePath("a.png")));
     QVERIFY(symbologyImage(ZXing::BarcodeFormat::DataMatrix, "Glyphora DM 42").save(pictures.filePath("b.png")));
     QVERIFY(codeImage("https://example.com/q").save(pictures.filePath("c.png")));
-    QCOMPARE(runBatch(QStringList{"decode", pictures.path(), save.path()} + options), exitCode);
+    if (options.value(0) == "page") {
+        JieMa page;
+        page.findChild<QLineEdit *>("jiemaPathEdit")->setText(pictures.path());
+        page.findChild<QLineEdit *>("savePathEdit")->setText(save.path());
+        page.findChild<QCheckBox *>("allFormatsCheck")->setChecked(options.contains("all"));
+        auto *button = page.findChild<QPushButton *>("jieMaBtn");
+        button->click();
+        QTRY_VERIFY_WITH_TIMEOUT(button->isEnabled(), 20000);
+    } else {
+        QCOMPARE(runBatch(QStringList{"decode", pictures.path(), save.path()} + options), exitCode);
+    }
     const QStringList csvFiles = QDir(save.path()).entryList({"*.csv"});
     QCOMPARE(csvFiles.size(), 1);
     QCOMPARE(readFile(save.filePath(csvFiles.value(0))), utf8Bom + heading + rows);
