@@ -87,11 +87,13 @@ ReportView::ReportView(QGridLayout *grid, const QString &startButtonName)
     // An empty bar says nothing before the first run.
     progressRow->hide();
 
-    grid->addWidget(buttonRow, 2, 0, 1, 3, Qt::AlignCenter);
-    grid->addWidget(resultLabel, 3, 0, 1, 3, Qt::AlignCenter);
-    grid->addWidget(runtimeLabel, 4, 0, 1, 3, Qt::AlignCenter);
-    grid->addWidget(progressArea, 5, 0, 1, 3);
-    grid->addWidget(progressRow, 6, 0, 1, 3);
+    // Below the rows the page has filled.
+    const int first = grid->rowCount();
+    grid->addWidget(buttonRow, first, 0, 1, 3, Qt::AlignCenter);
+    grid->addWidget(resultLabel, first + 1, 0, 1, 3, Qt::AlignCenter);
+    grid->addWidget(runtimeLabel, first + 2, 0, 1, 3, Qt::AlignCenter);
+    grid->addWidget(progressArea, first + 3, 0, 1, 3);
+    grid->addWidget(progressRow, first + 4, 0, 1, 3);
 
     connect(stopButton, &QPushButton::clicked, this, &ReportView::requestStop);
     connect(openFolderButton, &QPushButton::clicked, this,

@@ -14,7 +14,7 @@ class QTextDecoder;
 // no more memory than a few of its rows. Rows end with LF, CR LF or a lone CR; a
 // double quote opens and closes quoting anywhere in a field, a doubled quote
 // inside quotes stands for one, and a row whose quote is never closed is dropped. The encoding is chosen as by
-// decodeUnknownText: a byte-order mark, then valid UTF-8, then GB18030, then Latin-1.
+// decodeLocalText: a byte-order mark, then valid UTF-8, then GB18030, then Latin-1.
 class CsvReader
 {
 public:

@@ -130,6 +130,11 @@ void BatchJiema::setJobs(int jobs)
     this->jobs = jobs;
 }
 
+void BatchJiema::setAllFormats(bool all)
+{
+    allFormats = all;
+}
+
 void BatchJiema::batchStart(QString jiema_path, QString save_path, QString csv_parse)
 {
     run(jiema_path, save_path, csv_parse == QLatin1String("excel"));
@@ -221,7 +226,7 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
         }
     }
 
-    DecodePool pool(findDetectorModels(modelFolders), engines, jobs);
+    DecodePool pool(findDetectorModels(modelFolders), engines, jobs, allFormats);
     if (pool.lacksModels())
         report("notice", QStringLiteral("未找到可用的二维码识别模型文件（opencv_3rdparty 文件夹），"
                                         "将只用 ZXing-C++ 引擎继续解码，小图或模糊的二维码可能无法识别"));

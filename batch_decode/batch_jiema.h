@@ -20,6 +20,8 @@ public:
     // Pictures decoded at once; 0, the default, decodes as many as the machine has
     // cores. The files and reports are the same for every number.
     void setJobs(int jobs);
+    // Every symbology ZXing-C++ knows, not QR codes alone.
+    void setAllFormats(bool all);
 
 public slots:
     // csv_parse "excel" writes every CSV of the run so that spreadsheets keep
@@ -32,4 +34,5 @@ private:
     QStringList modelFolders;
     DecodeEngines engines = DecodeEngines::Both;
     int jobs = 0;
+    bool allFormats = false;
 };

@@ -7,6 +7,7 @@
 #include "app/worker_thread.h"
 #include "batch_decode/batch_jiema.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFrame>
 #include <QLineEdit>
@@ -21,6 +22,7 @@ namespace {
 
 const QString picturePathKey = QStringLiteral("paths/pictureFolder");
 const QString savePathKey = QStringLiteral("paths/decodedFolder");
+const QString allFormatsKey = QStringLiteral("decode/allFormats");
 
 // The CSV names of the final report become links that open the files; not
 // underlined, because a line would hide the underscores of the names.
@@ -48,6 +50,7 @@ JieMa::JieMa(QWidget *parent)
     const QSettings settings;
     jiemaPathEdit->setText(settings.value(picturePathKey).toString());
     savePathEdit->setText(settings.value(savePathKey).toString());
+    allFormatsCheck->setChecked(settings.value(allFormatsKey, false).toBool());
     // Dropped anywhere on the page, a folder is the picture folder.
     new PathDrop(this, nullptr, jiemaPathEdit);
     new PathDrop(jiemaPathEdit, nullptr, jiemaPathEdit);
@@ -71,6 +74,10 @@ void JieMa::buildForm()
                                        QStringLiteral("savePathEdit"), QStringLiteral("选择目录.."), QStringLiteral("selectPathBtn"));
     jiemaPathEdit = pictureRow.edit;
     savePathEdit = saveRow.edit;
+    allFormatsCheck = new QCheckBox(QStringLiteral("识别所有条码格式"), contentFrame);
+    allFormatsCheck->setObjectName(QStringLiteral("allFormatsCheck"));
+    allFormatsCheck->setToolTip(QStringLiteral("除二维码外，也识别 EAN、UPC、Code 128、Data Matrix 等条码"));
+    gridLayout->addWidget(allFormatsCheck, 2, 1);
     reportView = new ReportView(gridLayout, QStringLiteral("jieMaBtn"));
     jieMaBtn = reportView->startButton;
     resultLabel = reportView->resultLabel;
@@ -94,6 +101,7 @@ void JieMa::rememberPaths() const
     QSettings settings;
     settings.setValue(picturePathKey, jiemaPathEdit->text().trimmed());
     settings.setValue(savePathKey, savePathEdit->text().trimmed());
+    settings.setValue(allFormatsKey, allFormatsCheck->isChecked());
 }
 
 void JieMa::on_selectFileBtn_clicked()
@@ -130,6 +138,7 @@ void JieMa::on_jieMaBtn_clicked()
     reportView->startRun(savePath);
 
     auto *worker = new BatchJiema;
+    worker->setAllFormats(allFormatsCheck->isChecked());
     QThread *thread = moveToWorkerThread(worker);
     // Only the new worker may receive the start signal.
     disconnect(this, &JieMa::new_jiema_started, nullptr, nullptr);

@@ -87,8 +87,14 @@ int runDecode(const CommandLine &line)
     const QString mode = line.flags.contains(QLatin1String("--excel")) ? QStringLiteral("excel") : QStringLiteral("default");
     // Before the worker thread starts, so that it shares the one heap too.
     keepFreedMemoryInOneHeap();
+    const QString formats = line.options.value(QStringLiteral("--formats"), QStringLiteral("qr"));
+    if (formats != QLatin1String("qr") && formats != QLatin1String("all")) {
+        writeText(stderr, QStringLiteral("错误：--formats 只能是 qr 或 all，不能是 %1\n").arg(printableText(formats)));
+        return 2;
+    }
     auto *worker = new BatchJiema;
     worker->setEngines(engines.value(engine));
+    worker->setAllFormats(formats == QLatin1String("all"));
     worker->setJobs(jobs);
     return runBatchWorker(worker, pictures, line.arguments.at(1), mode);
 }
@@ -111,12 +117,13 @@ const QVector<Command> commands = {
     {QStringLiteral("decode"),
      {QStringLiteral("<图片文件夹>"), QStringLiteral("<保存文件夹>")},
      {QStringLiteral("--excel")},
-     {QStringLiteral("--engine <cnn|zxing|both>"), QStringLiteral("--jobs <N>")},
+     {QStringLiteral("--engine <cnn|zxing|both>"), QStringLiteral("--jobs <N>"), QStringLiteral("--formats <qr|all>")},
      QStringLiteral("批量解码图片文件夹及其一级子文件夹中的二维码，每个文件夹写一个 CSV 文件\n"
                     "      --excel   使表格程序把长数字显示为文本\n"
                     "      --engine  识别引擎：cnn（OpenCV 的 CNN 检测器）、zxing（ZXing-C++）或 both（默认，\n"
                     "                先用 ZXing-C++，读不出时再用 CNN 检测器）\n"
-                    "      --jobs    同时解码的图片数，默认为处理器核数；结果与图片数无关"),
+                    "      --jobs    同时解码的图片数，默认为处理器核数；结果与图片数无关\n"
+                    "      --formats qr（默认）只识别二维码；all 识别所有条码格式（EAN、UPC、Code 128、Data Matrix 等）"),
      runDecode},
 };
 

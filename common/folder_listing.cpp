@@ -40,7 +40,7 @@ FolderListing listFolder(const QString &path)
             continue;
         FolderEntry item{QFile::decodeName(name), true};
         if (QFile::encodeName(item.name) != name)
-            item = FolderEntry{decodeUnknownText(name), false};
+            item = FolderEntry{decodeLocalText(name), false};
         if (isFile)
             listing.files << item;
         else if (isFolder)

@@ -9,6 +9,9 @@
 
 #include <qrencode.h>
 
+#include <ZXing/BitMatrix.h>
+#include <ZXing/MultiFormatWriter.h>
+
 #include <csignal>
 #include <cstdio>
 #include <sys/fsuid.h>
@@ -44,6 +47,18 @@ QByteArray encoded(const QImage &image, const QByteArray &format)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     return image.save(&buffer, format.constData()) ? bytes : QByteArray();
+}
+
+// A code of another symbology, 4 pixels a module, on white.
+QImage symbologyImage(ZXing::BarcodeFormat format, const QString &text)
+{
+    const ZXing::BitMatrix matrix = ZXing::MultiFormatWriter(format).setMargin(10).encode(text.toStdWString(), 0, 0);
+    QImage image(matrix.width(), matrix.height(), QImage::Format_Grayscale8);
+    for (int y = 0; y < matrix.height(); ++y) {
+        for (int x = 0; x < matrix.width(); ++x)
+            image.setPixel(x, y, matrix.get(x, y) ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+    }
+    return image.scaled(image.size() * 4);
 }
 
 struct Run
@@ -114,6 +129,8 @@ private slots:
     void pageClosedDuringRun();
     void commandLine_data();
     void commandLine();
+    void otherSymbologies_data();
+    void otherSymbologies();
 };
 
 void TestBatchDecode::initTestCase()
@@ -405,6 +422,7 @@ void TestBatchDecode::commandLine_data()
     QTest::newRow("unknown engine") << QByteArray() << 2 << QStringList{"--engine", "fast"};
     QTest::newRow("one picture at a time") << QByteArray("no picture") << 3 << QStringList{"--jobs", "1"};
     QTest::newRow("no pictures at a time") << QByteArray() << 2 << QStringList{"--jobs", "0"};
+    QTest::newRow("unknown formats") << QByteArray() << 2 << QStringList{"--formats", "ean"};
 }
 
 void TestBatchDecode::commandLine()
@@ -425,6 +443,45 @@ void TestBatchDecode::commandLine()
     }
     QCOMPARE(csvFiles.size(), 1);
     QCOMPARE(readFile(save.filePath(csvFiles.value(0))), utf8Bom + heading + "a.png," + digits.toUtf8() + '\n');
+}
+
+void TestBatchDecode::otherSymbologies_data()
+{
+    QTest::addColumn<QStringList>("options"); // "page": through the page, the check box ticked with "all"
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("rows");
+    const QByteArray qr = "c.png,https://example.com/q\n", all = "a.png,4006381333931\nb.png,Glyphora DM 42\n" + qr;
+    QTest::newRow("QR codes alone by default") << QStringList() << 3 << qr;
+    QTest::newRow("QR codes alone") << QStringList{"--formats", "qr"} << 3 << qr;
+    QTest::newRow("all formats") << QStringList{"--formats", "all"} << 0 << all;
+    QTest::newRow("page, QR codes alone") << QStringList{"page"} << 3 << qr;
+    QTest::newRow("page, all formats") << QStringList{"page", "all"} << 0 << all;
+}
+
+void TestBatchDecode::otherSymbologies()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, rows);
+    QTemporaryDir pictures;
+    QTemporaryDir save;
+    QVERIFY(symbologyImage(ZXing::BarcodeFormat::EAN13, "4006381333931").save(pictures.filePath("a.png")));
+    QVERIFY(symbologyImage(ZXing::BarcodeFormat::DataMatrix, "Glyphora DM 42").save(pictures.filePath("b.png")));
+    QVERIFY(codeImage("https://example.com/q").save(pictures.filePath("c.png")));
+    if (options.value(0) == "page") {
+        JieMa page;
+        page.findChild<QLineEdit *>("jiemaPathEdit")->setText(pictures.path());
+        page.findChild<QLineEdit *>("savePathEdit")->setText(save.path());
+        page.findChild<QCheckBox *>("allFormatsCheck")->setChecked(options.contains("all"));
+        auto *button = page.findChild<QPushButton *>("jieMaBtn");
+        button->click();
+        QTRY_VERIFY_WITH_TIMEOUT(button->isEnabled(), 20000);
+    } else {
+        QCOMPARE(runBatch(QStringList{"decode", pictures.path(), save.path()} + options), exitCode);
+    }
+    const QStringList csvFiles = QDir(save.path()).entryList({"*.csv"});
+    QCOMPARE(csvFiles.size(), 1);
+    QCOMPARE(readFile(save.filePath(csvFiles.value(0))), utf8Bom + heading + rows);
 }
 
 QTEST_MAIN(TestBatchDecode)
