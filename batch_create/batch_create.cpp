@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QFuture>
 #include <QHash>
@@ -28,6 +29,18 @@ namespace {
 const QString unreadableCsvText = QStringLiteral("无法读取CSV文件：%1");
 const QString writeFailedText = QStringLiteral("保存文件写入失败，请检查文件夹权限");
 
+// Why a row fails, as the command line and the pages show it beside the row's name.
+const QString unknownStyleReason = QStringLiteral("未知的生成方式");
+const QString rowTooLongReason = QStringLiteral("行过长");
+const QString emptyContentReason = QStringLiteral("内容为空");
+const QString contentTooLongReason = QStringLiteral("内容过长，二维码容纳不下");
+const QString nameTooLongReason = QStringLiteral("名称过长，不能用作文件名");
+const QString unsafeNameReason = QStringLiteral("名称含有不能用于文件名的字符");
+const QString outsideTargetReason = QStringLiteral("名称指向保存文件夹以外的位置");
+const QString inputTargetReason = QStringLiteral("会覆盖本次的输入文件");
+const QString duplicateNameReason = QStringLiteral("名称重复");
+const QString renderFailedReason = QStringLiteral("图片生成或写入失败");
+
 // One data row, with everything decided before it is drawn: an empty path means
 // the row fails without being drawn.
 struct RowPlan
@@ -36,6 +49,8 @@ struct RowPlan
     QString name;
     QString content;
     QString path;
+    // Why the row fails before it is drawn; empty for a row to be drawn.
+    QString reason;
     // The file the path reaches, links followed.
     QString target;
     // An earlier row reaches the same file: this one is drawn only if that one failed.
@@ -98,11 +113,25 @@ RowPlan planRow(const QStringList &row, int index, bool cut, RunRules &rules)
     plan.name = row.first().isEmpty() ? QString::number(index) : row.first();
     plan.content = row.value(1);
     // Without content the renderer would encode the product site instead.
-    if (!rules.knownStyle || cut || plan.content.isEmpty() || !contentLengthAllowed(plan.content))
-        return plan;
     const QString path = safeOutputPath(rules.savePath, plan.name, rules.suffix);
     const QString target = path.isEmpty() ? QString() : guardedTarget(path);
-    if (target.isEmpty() || rules.inputs.contains(target))
+    if (!rules.knownStyle)
+        plan.reason = unknownStyleReason;
+    else if (cut)
+        plan.reason = rowTooLongReason;
+    else if (plan.content.isEmpty())
+        plan.reason = emptyContentReason;
+    else if (!contentLengthAllowed(plan.content))
+        plan.reason = contentTooLongReason;
+    else if (path.isEmpty() && QFile::encodeName(plan.name + QLatin1Char('.') + rules.suffix).size() > maxFileNameBytes)
+        plan.reason = nameTooLongReason;
+    else if (path.isEmpty())
+        plan.reason = unsafeNameReason;
+    else if (target.isEmpty())
+        plan.reason = outsideTargetReason;
+    else if (rules.inputs.contains(target))
+        plan.reason = inputTargetReason;
+    if (!plan.reason.isEmpty())
         return plan;
     plan.path = path;
     plan.target = target;
@@ -218,7 +247,7 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
             if (isBlankLine(row))
                 continue;
             RowJob job{planRow(row, index, reader.rowCut(), rules), QFuture<bool>()};
-            if (!job.plan.path.isEmpty() && !job.plan.sameAsEarlier)
+            if (job.plan.reason.isEmpty() && !job.plan.sameAsEarlier)
                 job.drawn = QtConcurrent::run(&pool, renderRow, job.plan, style, composition);
             inFlight.enqueue(job);
         }
@@ -228,16 +257,22 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         report("progress", reportWithUserText(QStringLiteral("正在生成：%1"), job.plan.fields.first()));
         // A picture already written in this run is never replaced by a later row.
         bool drawn = false;
-        if (job.plan.sameAsEarlier)
-            drawn = !rules.targets.value(job.plan.target) && renderRow(job.plan, style, composition);
-        else if (!job.plan.path.isEmpty())
+        QString reason = job.plan.reason;
+        if (job.plan.sameAsEarlier && rules.targets.value(job.plan.target))
+            reason = duplicateNameReason;
+        else if (job.plan.sameAsEarlier)
+            drawn = renderRow(job.plan, style, composition);
+        else if (reason.isEmpty())
             drawn = job.drawn.result();
         if (drawn) {
             rules.targets.insert(job.plan.target, true);
             ++rendered;
+            reportSuccess(job.plan.path, job.plan.name);
         } else if (!log.writeFailure(logLine(job.plan.fields))) {
             report("warning", writeFailedText);
             return;
+        } else {
+            reportFailure(reason.isEmpty() ? renderFailedReason : reason, job.plan.name);
         }
         ++done;
         report("count", QStringLiteral("%1/%2").arg(done).arg(qMax(done, total)));

@@ -8,6 +8,7 @@
 #include "common/folder_listing.h"
 #include "common/guarded_file.h"
 #include "common/guarded_line_file.h"
+#include "common/input_limits.h"
 #include "common/report_text.h"
 #include "common/run_error_log.h"
 
@@ -17,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QList>
 #include <QScopeGuard>
 #include <QThread>
@@ -38,6 +40,22 @@ struct PictureFolder
 };
 
 const QString writeFailedText = QStringLiteral("保存文件写入失败，请检查文件夹权限");
+
+// Why a picture fails, as the command line and the pages show it beside its path.
+const QString unlistedFolderReason = QStringLiteral("无法读取文件夹");
+const QString undecodableNameReason = QStringLiteral("文件名编码无法识别");
+const QString noCodeReason = QStringLiteral("未识别到二维码");
+const QString unreadablePictureReason = QStringLiteral("无法读取图片文件");
+const QString tooManyPixelsReason = QStringLiteral("图片像素过多");
+
+// Why a picture in which no code was read failed: told from its header alone.
+QString noCodeFoundReason(const QString &path)
+{
+    QImageReader reader(path);
+    if (!reader.canRead())
+        return unreadablePictureReason;
+    return pictureSizeAllowed(reader) ? noCodeReason : tooManyPixelsReason;
+}
 // Runs in the same second take stamp_2, stamp_3, ...; past this something else is wrong.
 constexpr int maxStampAttempts = 1000;
 
@@ -226,17 +244,18 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
 
     QString csvLabels;
     int successCount = 0;
-    // One failed item: a log line; false when the line cannot be written.
-    const auto logFailure = [&](const QString &what) {
+    // One failed item: a log line, then its report; false when the line cannot be written.
+    const auto logFailure = [&](const QString &what, const QString &item, const QString &reason) {
         if (!errorLog.writeFailure(utf8Line(stamp + QStringLiteral(" : ") + what)))
             return false;
+        reportFailure(reason, item);
         report("count", QStringLiteral("%1/%2").arg(successCount + errorLog.failures()).arg(total));
         return true;
     };
     for (reached = 0; reached < folders.size(); ++reached) {
         const PictureFolder &folder = folders.at(reached);
         if (!folder.listed) {
-            if (!logFailure(folder.path + QStringLiteral(" （无法读取文件夹）"))) {
+            if (!logFailure(folder.path + QStringLiteral(" （无法读取文件夹）"), folder.path, unlistedFolderReason)) {
                 report("warning", writeFailedText);
                 return;
             }
@@ -260,13 +279,15 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
             const QString content = pool.takeNext();
             bool written = false;
             if (content.isEmpty()) {
-                written = logFailure(path);
+                written = logFailure(path, path, noCodeFoundReason(path));
             } else {
                 const QString nameField = quoteCsvField(spreadsheetSafe(isMain ? name : withoutSuffix(name), excel));
                 written = csv.write(utf8Line(nameField + QLatin1Char(',') + contentField(spreadsheetSafe(content, excel), excel && isMain)));
                 successCount += written ? 1 : 0;
-                if (written)
+                if (written) {
+                    reportSuccess(csvPath(csvName(stamp, folder.name)), path);
                     report("count", QStringLiteral("%1/%2").arg(successCount + errorLog.failures()).arg(total));
+                }
             }
             if (!written) {
                 report("warning", writeFailedText);
@@ -274,7 +295,8 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
             }
         }
         for (const QString &name : folder.unreadableNames) {
-            if (!logFailure(folder.path + QLatin1Char('/') + name + QStringLiteral(" （文件名编码无法识别）"))) {
+            const QString path = folder.path + QLatin1Char('/') + name;
+            if (!logFailure(path + QStringLiteral(" （文件名编码无法识别）"), path, undecodableNameReason)) {
                 report("warning", writeFailedText);
                 return;
             }

@@ -38,6 +38,12 @@ int readJobs(const CommandLine &line)
     return -1;
 }
 
+// The JSON field naming an item when --json is given, empty otherwise.
+QString jsonItemKey(const CommandLine &line, const QString &key)
+{
+    return line.flags.contains(QLatin1String("--json")) ? key : QString();
+}
+
 int runGenerate(const CommandLine &line)
 {
     const ComposeOptions options = readComposeOptions(line.options);
@@ -57,7 +63,8 @@ int runGenerate(const CommandLine &line)
     worker->setComposition(options.composition);
     worker->setStyle(style.style);
     worker->setJobs(jobs);
-    return runBatchWorker(worker, line.arguments.at(0), line.arguments.at(1), QStringLiteral("qrcustom"));
+    return runBatchWorker(worker, line.arguments.at(0), line.arguments.at(1), QStringLiteral("qrcustom"),
+                          jsonItemKey(line, QStringLiteral("name")));
 }
 
 int runDecode(const CommandLine &line)
@@ -83,13 +90,13 @@ int runDecode(const CommandLine &line)
     auto *worker = new BatchJiema;
     worker->setEngines(engines.value(engine));
     worker->setJobs(jobs);
-    return runBatchWorker(worker, pictures, line.arguments.at(1), mode);
+    return runBatchWorker(worker, pictures, line.arguments.at(1), mode, jsonItemKey(line, QStringLiteral("picture")));
 }
 
 const QVector<Command> commands = {
     {QStringLiteral("generate"),
      {QStringLiteral("<CSV文件>"), QStringLiteral("<保存文件夹>")},
-     {},
+     {QStringLiteral("--json")},
      {QStringLiteral("--logo <图片>"), QStringLiteral("--background <图片>"), QStringLiteral("--offset <X,Y>"),
       QStringLiteral("--rotation <角度>"), QStringLiteral("--style <样式>"), QStringLiteral("--jobs <N>")},
      QStringLiteral("按 CSV 文件批量生成二维码图片：首行为标题，之后每行的第一列为名称，第二列为内容\n"
@@ -98,18 +105,20 @@ const QVector<Command> commands = {
                     "      --offset      二维码在背景上的位置（背景像素），默认 0,0\n"
                     "      --rotation    二维码绕自身中心顺时针旋转的角度，大于 0 时生效\n"
                     "      --style       预置样式的名称（见 styles 命令）或样式文件 .json；--logo、--background 优先于样式中的图片\n"
-                    "      --jobs        同时生成的条数，默认为处理器核数；结果与条数无关"),
+                    "      --jobs        同时生成的条数，默认为处理器核数；结果与条数无关\n"
+                    "      --json        每行输出一个 JSON 对象：每个条目一个，最后是汇总"),
      runGenerate},
     {QStringLiteral("styles"), {}, {}, {}, QStringLiteral("列出预置样式"), runStyles},
     {QStringLiteral("decode"),
      {QStringLiteral("<图片文件夹>"), QStringLiteral("<保存文件夹>")},
-     {QStringLiteral("--excel")},
+     {QStringLiteral("--excel"), QStringLiteral("--json")},
      {QStringLiteral("--engine <cnn|zxing|both>"), QStringLiteral("--jobs <N>")},
      QStringLiteral("批量解码图片文件夹及其一级子文件夹中的二维码，每个文件夹写一个 CSV 文件\n"
                     "      --excel   使表格程序把长数字显示为文本\n"
                     "      --engine  识别引擎：cnn（OpenCV 的 CNN 检测器）、zxing（ZXing-C++）或 both（默认，\n"
                     "                先用 ZXing-C++，读不出时再用 CNN 检测器）\n"
-                    "      --jobs    同时解码的图片数，默认为处理器核数；结果与图片数无关"),
+                    "      --jobs    同时解码的图片数，默认为处理器核数；结果与图片数无关\n"
+                    "      --json    每行输出一个 JSON 对象：每张图片一个，最后是汇总"),
      runDecode},
 };
 

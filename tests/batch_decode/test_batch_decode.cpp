@@ -195,6 +195,12 @@ void TestBatchDecode::csvFiles()
     const QString log = QString::fromUtf8(readFile(save.filePath("error_log.txt")));
     for (const char *line : {"/huge.svg\n", "/名字.png （文件名编码无法识别）\n", "/locked （无法读取文件夹）\n"})
         QVERIFY2(log.contains(stamp + " : " + pictures.path() + line), qPrintable(log));
+    // Beside the log, each failure is reported with its reason.
+    QStringList failed = run.reports.filter(QRegularExpression("^failed\\|"));
+    failed.sort();
+    QCOMPARE(failed.replaceInStrings(pictures.path(), "<p>"),
+             QStringList({"failed|图片像素过多\n<p>/huge.svg", "failed|文件名编码无法识别\n<p>/名字.png",
+                          "failed|无法读取文件夹\n<p>/locked", "failed|未识别到二维码\n<p>/corner.png"}));
     QCOMPARE(readFile(save.filePath(stamp + "_empty.csv")), utf8Bom);
     QList<QStringList> rows = readCsv(save.filePath(stamp + ".csv"));
     QCOMPARE(rows.value(0), QStringList({"fileName", "qrContent "}));
@@ -270,7 +276,10 @@ void TestBatchDecode::runs()
     QByteArray csv = utf8Bom + heading;
     const QStringList order = QDir(path(pictures)).entryList({"*.png", "*.jpg"}, QDir::Files, QDir::NoSort); // notes.txt goes unmentioned
     for (int i = 0; i < order.size(); ++i) {
-        expected << "progress|<span>正在解码：" + (path(pictures) + '/' + order.at(i)).toHtmlEscaped() + "</span>"
+        const QString picture = path(pictures) + '/' + order.at(i);
+        expected << "progress|<span>正在解码：" + picture.toHtmlEscaped() + "</span>"
+                 << (order.at(i) == "d.png" ? "failed|无法读取图片文件\n" + picture
+                                            : "succeeded|" + dir.filePath("s/" + stamp + ".csv") + '\n' + picture)
                  << QStringLiteral("count|%1/4").arg(i + 1);
         csv += order.at(i) == "d.png" ? QByteArray() : order.at(i).toUtf8() + ',' + order.at(i).left(1).toUtf8() + '\n';
     }
