@@ -178,10 +178,11 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
     QStringList heading;
     int rowCount = 0;
     int total = 0;
+    qint64 dataRows = 0;
     while (reader.readRow(row)) {
         if (rowCount++ == 0)
             heading = row;
-        else if (!isBlankLine(row))
+        else if (!isBlankLine(row) && shard.holds(dataRows++))
             ++total;
     }
     if (reader.status() != CsvReader::Finished) {
@@ -238,13 +239,14 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
     QQueue<RowJob> inFlight;
     QThread *thread = QThread::currentThread();
     int index = 0;
+    dataRows = 0;
     int rendered = 0;
     int done = 0;
     for (;;) {
         // Once asked to stop, rows already read are still finished and reported.
         while (inFlight.size() < lookAhead && !thread->isInterruptionRequested() && reader.readRow(row)) {
             ++index;
-            if (isBlankLine(row))
+            if (isBlankLine(row) || !shard.holds(dataRows++))
                 continue;
             RowJob job{planRow(row, index, reader.rowCut(), rules), QFuture<bool>()};
             if (job.plan.reason.isEmpty() && !job.plan.sameAsEarlier)

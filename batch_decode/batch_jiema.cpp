@@ -235,12 +235,21 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
     if (pool.lacksModels())
         report("notice", QStringLiteral("未找到可用的二维码识别模型文件（opencv_3rdparty 文件夹），"
                                         "将只用 ZXing-C++ 引擎继续解码，小图或模糊的二维码可能无法识别"));
+    // Items are numbered for the shard in the order the run takes them: a folder
+    // that cannot be listed is one, otherwise its pictures, then its unreadable names.
     int total = 0;
+    qint64 item = 0;
     for (const PictureFolder &folder : folders) {
-        for (const QString &name : folder.pictureNames)
-            pool.add(folder.path + QLatin1Char('/') + name);
-        total += folder.listed ? folder.pictureNames.size() + folder.unreadableNames.size() : 1;
+        for (const QString &name : folder.pictureNames) {
+            if (shard.holds(item++)) {
+                pool.add(folder.path + QLatin1Char('/') + name);
+                ++total;
+            }
+        }
+        for (qint64 end = item + (folder.listed ? folder.unreadableNames.size() : 1); item < end; ++item)
+            total += shard.holds(item) ? 1 : 0;
     }
+    item = 0;
 
     QString csvLabels;
     int successCount = 0;
@@ -255,7 +264,7 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
     for (reached = 0; reached < folders.size(); ++reached) {
         const PictureFolder &folder = folders.at(reached);
         if (!folder.listed) {
-            if (!logFailure(folder.path + QStringLiteral(" （无法读取文件夹）"), folder.path, unlistedFolderReason)) {
+            if (shard.holds(item++) && !logFailure(folder.path + QStringLiteral(" （无法读取文件夹）"), folder.path, unlistedFolderReason)) {
                 report("warning", writeFailedText);
                 return;
             }
@@ -270,6 +279,8 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
             return;
         }
         for (const QString &name : folder.pictureNames) {
+            if (!shard.holds(item++))
+                continue;
             if (QThread::currentThread()->isInterruptionRequested()) {
                 report("stopped", QStringLiteral("已停止：完成 %1 / 共 %2").arg(successCount + errorLog.failures()).arg(total));
                 return;
@@ -295,6 +306,8 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
             }
         }
         for (const QString &name : folder.unreadableNames) {
+            if (!shard.holds(item++))
+                continue;
             const QString path = folder.path + QLatin1Char('/') + name;
             if (!logFailure(path + QStringLiteral(" （文件名编码无法识别）"), path, undecodableNameReason)) {
                 report("warning", writeFailedText);

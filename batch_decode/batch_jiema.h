@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/batch_shard.h"
+
 #include "batch_decode/detector_models.h"
 #include "batch_decode/qr_image_decoder.h"
 #include "common/batch_worker.h"
@@ -20,6 +22,8 @@ public:
     // Pictures decoded at once; 0, the default, decodes as many as the machine has
     // cores. The files and reports are the same for every number.
     void setJobs(int jobs);
+    // Only this share of the rows (pictures) is done; by default all of them.
+    void setShard(const BatchShard &shard) { this->shard = shard; }
 
 public slots:
     // csv_parse "excel" writes main-folder contents so that spreadsheets keep
@@ -32,4 +36,5 @@ private:
     QStringList modelFolders;
     DecodeEngines engines = DecodeEngines::Both;
     int jobs = 0;
+    BatchShard shard;
 };

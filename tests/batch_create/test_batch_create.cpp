@@ -415,6 +415,11 @@ void TestBatchCreate::commandLine_data()
     QTest::newRow("failed row, escape codes") << generate << QByteArray("名称,内容\n\x1b[31m红,x\n甲,hello\n") << 3
                                               << "正在生成：\\\\x1B\\[31m红\n失败：\\\\x1B\\[31m红（名称含有不能用于文件名的字符）\n"
                                                  "正在生成：甲\n成功：1 个， 错误：1 个.*" << "" << "甲.png";
+    // Data rows are counted from 0, the heading and blank lines left out.
+    QTest::newRow("shard") << generate + QStringList{"--shard", "1/2"} << QByteArray("名称,内容\nx,1\n\n甲,hello\ny,2\n") << 0
+                           << done << "" << "甲.png";
+    QTest::newRow("shard out of range") << generate + QStringList{"--shard", "2/2"} << csv << 2 << "" << "--shard 应为 K/N"
+                                        << "";
     // Each line is an object; "seconds" is checked to be a number and left out here.
     QTest::newRow("json, failures") << generate + QStringList{"--json"} << QByteArray("名称,内容\na/b,x\n甲,hello\n空,\n") << 3
                                     << R"({"name":"a/b","output":null,"reason":"名称含有不能用于文件名的字符","result":"failed","type":"item"})" "\n"

@@ -386,6 +386,8 @@ void TestBatchDecode::commandLine_data()
     QTest::newRow("a picture without a code") << QByteArray("no picture") << 3 << QStringList();
     QTest::newRow("unknown engine") << QByteArray() << 2 << QStringList{"--engine", "fast"};
     QTest::newRow("one picture at a time") << QByteArray("no picture") << 3 << QStringList{"--jobs", "1"};
+    // Pictures are counted from 0 in listing order: b.png, the second, belongs to the other shard.
+    QTest::newRow("first of two shards") << QByteArray("no picture") << 0 << QStringList{"--shard", "0/2"};
     QTest::newRow("no pictures at a time") << QByteArray() << 2 << QStringList{"--jobs", "0"};
 }
 
