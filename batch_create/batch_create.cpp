@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QFuture>
 #include <QHash>
 #include <QPair>
@@ -32,6 +33,31 @@ namespace {
 const QString unreadableCsvText = QStringLiteral("无法读取CSV文件：%1");
 const QString writeFailedText = QStringLiteral("保存文件写入失败，请检查文件夹权限");
 
+// Why a row fails, as the command line and the pages show it beside the row's name.
+const QString unknownStyleReason = QStringLiteral("未知的生成方式");
+const QString rowTooLongReason = QStringLiteral("行过长");
+const QString emptyContentReason = QStringLiteral("内容为空");
+const QString contentTooLongReason = QStringLiteral("内容过长，二维码容纳不下");
+const QString nameTooLongReason = QStringLiteral("名称过长，不能用作文件名");
+const QString unsafeNameReason = QStringLiteral("名称含有不能用于文件名的字符");
+const QString outsideTargetReason = QStringLiteral("名称指向保存文件夹以外的位置");
+const QString folderInTheWayReason = QStringLiteral("保存文件夹中已有同名的文件夹或其他非普通文件");
+const QString hardLinkReason = QStringLiteral("同名图片另有其他名称（硬链接），不能覆盖");
+
+// Why the guarded path refused a row's file: something in its place, or a link out.
+QString refusedTargetReason(const QString &path)
+{
+    struct stat status;
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0 || S_ISLNK(status.st_mode))
+        return outsideTargetReason;
+    if (!S_ISREG(status.st_mode))
+        return folderInTheWayReason;
+    return status.st_nlink > 1 ? hardLinkReason : outsideTargetReason;
+}
+const QString inputTargetReason = QStringLiteral("会覆盖本次的输入文件");
+const QString duplicateNameReason = QStringLiteral("名称重复");
+const QString renderFailedReason = QStringLiteral("图片生成或写入失败");
+
 // One data row, with everything decided before it is drawn: an empty path means
 // the row fails without being drawn.
 struct RowPlan
@@ -40,6 +66,8 @@ struct RowPlan
     QString name;
     QString content;
     QString path;
+    // Why the row fails before it is drawn; empty for a row to be drawn.
+    QString reason;
     // The file the path reaches, links followed, as a key (see sameFileKey).
     QString target;
     // An earlier row reaches the same file: this one is drawn only if that one failed.
@@ -127,11 +155,25 @@ RowPlan planRow(const QStringList &row, int index, bool cut, RunRules &rules)
     plan.name = row.first().isEmpty() ? QString::number(index) : row.first();
     plan.content = row.value(1);
     // Without content the renderer would encode the product site instead.
-    if (!rules.knownStyle || cut || plan.content.isEmpty() || !contentLengthAllowed(plan.content))
-        return plan;
     const QString path = safeOutputPath(rules.savePath, plan.name, rules.suffix);
     const QString target = path.isEmpty() ? QString() : guardedTarget(path);
-    if (target.isEmpty() || isInput(target, rules))
+    if (!rules.knownStyle)
+        plan.reason = unknownStyleReason;
+    else if (cut)
+        plan.reason = rowTooLongReason;
+    else if (plan.content.isEmpty())
+        plan.reason = emptyContentReason;
+    else if (!contentLengthAllowed(plan.content))
+        plan.reason = contentTooLongReason;
+    else if (path.isEmpty() && QFile::encodeName(plan.name + QLatin1Char('.') + rules.suffix).size() > maxFileNameBytes)
+        plan.reason = nameTooLongReason;
+    else if (path.isEmpty())
+        plan.reason = unsafeNameReason;
+    else if (target.isEmpty())
+        plan.reason = refusedTargetReason(path);
+    else if (isInput(target, rules))
+        plan.reason = inputTargetReason;
+    if (!plan.reason.isEmpty())
         return plan;
     plan.path = path;
     plan.target = sameFileKey(target, rules.caseless);
@@ -179,11 +221,12 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
     int rowCount = 0;
     int total = 0;
     bool blankOnly = true;
+    qint64 dataRows = 0;
     while (reader.readRow(row)) {
         blankOnly = blankOnly && isBlankLine(row);
         if (rowCount++ == 0)
             heading = row;
-        else if (!isBlankLine(row))
+        else if (!isBlankLine(row) && shard.holds(dataRows++))
             ++total;
     }
     if (reader.status() != CsvReader::Finished) {
@@ -251,16 +294,17 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
     QQueue<RowJob> inFlight;
     QThread *thread = QThread::currentThread();
     int index = 0;
+    dataRows = 0;
     int rendered = 0;
     int done = 0;
     for (;;) {
         // Once asked to stop, rows already read are still finished and reported.
         while (inFlight.size() < lookAhead && !thread->isInterruptionRequested() && reader.readRow(row)) {
             ++index;
-            if (isBlankLine(row))
+            if (isBlankLine(row) || !shard.holds(dataRows++))
                 continue;
             RowJob job{planRow(row, index, reader.rowCut(), rules), QFuture<RowResult>()};
-            if (!job.plan.path.isEmpty() && !job.plan.sameAsEarlier)
+            if (job.plan.reason.isEmpty() && !job.plan.sameAsEarlier)
                 job.drawn = QtConcurrent::run(&pool, renderRow, job.plan, style, composition);
             inFlight.enqueue(job);
         }
@@ -270,9 +314,12 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         report("progress", reportWithUserText(QStringLiteral("正在生成：%1"), job.plan.fields.first()));
         // A picture already written in this run is never replaced by a later row.
         RowResult result = RowResult::Failed;
-        if (job.plan.sameAsEarlier && !rules.targets.value(job.plan.target))
+        QString reason = job.plan.reason;
+        if (job.plan.sameAsEarlier && rules.targets.value(job.plan.target))
+            reason = duplicateNameReason;
+        else if (job.plan.sameAsEarlier)
             result = renderRow(job.plan, style, composition);
-        else if (!job.plan.sameAsEarlier && !job.plan.path.isEmpty())
+        else if (reason.isEmpty())
             result = job.drawn.result();
         // A full disk ends the run: every later row would fail the same way.
         if (result == RowResult::WriteFailed) {
@@ -282,9 +329,12 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         if (result == RowResult::Drawn) {
             rules.targets.insert(job.plan.target, true);
             ++rendered;
+            reportSuccess(job.plan.path, job.plan.name);
         } else if (!log.writeFailure(logLine(job.plan.fields))) {
             report("warning", writeFailedText);
             return;
+        } else {
+            reportFailure(reason.isEmpty() ? renderFailedReason : reason, job.plan.name);
         }
         ++done;
         report("count", QStringLiteral("%1/%2").arg(done).arg(qMax(done, total)));

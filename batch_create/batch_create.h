@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/batch_shard.h"
+
 #include "batch_create/batch_composition.h"
 #include "common/batch_worker.h"
 #include "style/style_presets.h"
@@ -22,6 +24,8 @@ public:
     // Rows drawn at once; 0, the default, draws as many as the machine has cores.
     // The files and reports are the same for every number.
     void setJobs(int jobs);
+    // Only this share of the rows (pictures) is done; by default all of them.
+    void setShard(const BatchShard &shard) { this->shard = shard; }
 
 public slots:
     // jiema_path is the CSV file. Sends every report of the run, then deletes itself.
@@ -33,4 +37,5 @@ private:
     BatchComposition composition;
     BatchStyle style = batchPreset();
     int jobs = 0;
+    BatchShard shard;
 };

@@ -9,6 +9,7 @@
 #include "common/guarded_file.h"
 #include "common/guarded_line_file.h"
 #include "common/held_folder.h"
+#include "common/input_limits.h"
 #include "common/report_text.h"
 #include "common/run_error_log.h"
 
@@ -18,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QList>
 #include <QScopeGuard>
 #include <QThread>
@@ -41,6 +43,22 @@ struct PictureFolder
 };
 
 const QString writeFailedText = QStringLiteral("保存文件写入失败，请检查文件夹权限");
+
+// Why a picture fails, as the command line and the pages show it beside its path.
+const QString unlistedFolderReason = QStringLiteral("无法读取文件夹");
+const QString undecodableNameReason = QStringLiteral("文件名编码无法识别");
+const QString noCodeReason = QStringLiteral("未识别到二维码");
+const QString unreadablePictureReason = QStringLiteral("无法读取图片文件");
+const QString tooManyPixelsReason = QStringLiteral("图片像素过多");
+
+// Why a picture in which no code was read failed: told from its header alone.
+QString noCodeFoundReason(const QString &path)
+{
+    QImageReader reader(path);
+    if (!reader.canRead())
+        return unreadablePictureReason;
+    return pictureSizeAllowed(reader) ? noCodeReason : tooManyPixelsReason;
+}
 // Runs in the same second take stamp_2, stamp_3, ...; past this something else is wrong.
 constexpr int maxStampAttempts = 1000;
 
@@ -230,27 +248,37 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
     if (pool.lacksModels())
         report("notice", QStringLiteral("未找到可用的二维码识别模型文件（opencv_3rdparty 文件夹），"
                                         "将只用 ZXing-C++ 引擎继续解码，小图或模糊的二维码可能无法识别"));
+    // Items are numbered for the shard in the order the run takes them: a folder
+    // that cannot be listed is one, otherwise its pictures, then its unreadable names.
     int total = 0;
+    qint64 item = 0;
     for (const PictureFolder &folder : folders) {
-        for (const QString &name : folder.pictureNames)
-            pool.add(folder.path + QLatin1Char('/') + name);
-        total += folder.listed ? folder.pictureNames.size() + folder.unreadableNames.size() + folder.skipped.size() : 1;
+        for (const QString &name : folder.pictureNames) {
+            if (shard.holds(item++)) {
+                pool.add(folder.path + QLatin1Char('/') + name);
+                ++total;
+            }
+        }
+        for (qint64 end = item + (folder.listed ? folder.unreadableNames.size() + folder.skipped.size() : 1); item < end; ++item)
+            total += shard.holds(item) ? 1 : 0;
     }
+    item = 0;
 
     QString csvLabels;
     int successCount = 0;
-    // One failed item: a log line; false when the line cannot be written. The path is
-    // quoted as in the CSV files, so that no name can break the line or forge another.
-    const auto logFailure = [&](const QString &path, const QString &why = QString()) {
+    // One failed item: a log line, then its report; false when the line cannot be written.
+    // The path is quoted as in the CSV files, so that no name can break the line or forge another.
+    const auto logFailure = [&](const QString &path, const QString &why, const QString &reason) {
         if (!errorLog.writeFailure(utf8Line(stamp + QStringLiteral(" : ") + quoteCsvField(path) + why)))
             return false;
+        reportFailure(reason, path);
         report("count", QStringLiteral("%1/%2").arg(successCount + errorLog.failures()).arg(total));
         return true;
     };
     for (reached = 0; reached < folders.size(); ++reached) {
         const PictureFolder &folder = folders.at(reached);
         if (!folder.listed) {
-            if (!logFailure(folder.path, QStringLiteral(" （无法读取文件夹）"))) {
+            if (shard.holds(item++) && !logFailure(folder.path, QStringLiteral(" （无法读取文件夹）"), unlistedFolderReason)) {
                 report("warning", writeFailedText);
                 return;
             }
@@ -265,6 +293,8 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
             return;
         }
         for (const QString &name : folder.pictureNames) {
+            if (!shard.holds(item++))
+                continue;
             if (QThread::currentThread()->isInterruptionRequested()) {
                 report("stopped", QStringLiteral("已停止：完成 %1 / 共 %2").arg(successCount + errorLog.failures()).arg(total));
                 return;
@@ -274,15 +304,17 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
             const QString content = pool.takeNext();
             bool written = false;
             if (content.isEmpty()) {
-                written = logFailure(path);
+                written = logFailure(path, QString(), noCodeFoundReason(path));
             } else {
                 // Every CSV of the run keeps digit strings as text: a sub-folder's
                 // names lose their suffix, so "000123.png" is a digit string there.
                 const QString nameField = contentField(spreadsheetSafe(isMain ? name : withoutSuffix(name), excel), excel);
                 written = csv.write(utf8Line(nameField + QLatin1Char(',') + contentField(spreadsheetSafe(content, excel), excel)));
                 successCount += written ? 1 : 0;
-                if (written)
+                if (written) {
+                    reportSuccess(csvPath(csvName(stamp, folder.name)), path);
                     report("count", QStringLiteral("%1/%2").arg(successCount + errorLog.failures()).arg(total));
+                }
             }
             if (!written) {
                 report("warning", writeFailedText);
@@ -291,11 +323,14 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
         }
         QVector<QPair<QString, QString>> notRead;
         for (const QString &name : folder.unreadableNames)
-            notRead.append({name, QStringLiteral("文件名编码无法识别")});
+            notRead.append({name, undecodableNameReason});
         for (const SkippedEntry &skipped : folder.skipped)
             notRead.append({skipped.entry.name, skipped.reason});
-        for (const auto &item : notRead) {
-            if (!logFailure(folder.path + QLatin1Char('/') + item.first, QStringLiteral(" （") + item.second + QStringLiteral("）"))) {
+        for (const auto &failed : notRead) {
+            if (!shard.holds(item++))
+                continue;
+            const QString path = folder.path + QLatin1Char('/') + failed.first;
+            if (!logFailure(path, QStringLiteral(" （") + failed.second + QStringLiteral("）"), failed.second)) {
                 report("warning", writeFailedText);
                 return;
             }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/batch_shard.h"
+
 #include "batch_decode/detector_models.h"
 #include "batch_decode/qr_image_decoder.h"
 #include "common/batch_worker.h"
@@ -22,6 +24,8 @@ public:
     void setJobs(int jobs);
     // Every symbology ZXing-C++ knows, not QR codes alone.
     void setAllFormats(bool all);
+    // Only this share of the rows (pictures) is done; by default all of them.
+    void setShard(const BatchShard &shard) { this->shard = shard; }
 
 public slots:
     // csv_parse "excel" writes every CSV of the run so that spreadsheets keep
@@ -35,4 +39,5 @@ private:
     DecodeEngines engines = DecodeEngines::Both;
     int jobs = 0;
     bool allFormats = false;
+    BatchShard shard;
 };

@@ -24,7 +24,7 @@ void onInterrupt(int signal)
 
 }
 
-int runOnWorkerThread(QObject *worker, const std::function<void()> &start, const ReportPrinter &printer)
+int runOnWorkerThread(QObject *worker, const std::function<void()> &start, ReportPrinter &printer)
 {
     QThread thread;
     worker->moveToThread(&thread);
@@ -57,8 +57,11 @@ int runOnWorkerThread(QObject *worker, const std::function<void()> &start, const
     thread.wait();
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
-    if (!interruptRequested)
+    if (!interruptRequested) {
+        printer.finish(printer.exitCode(), false);
         return printer.exitCode();
+    }
+    printer.finish(interruptedExitCode, true);
     fputs("已中断：已生成的文件保留在保存文件夹中\n", stderr);
     return interruptedExitCode;
 }

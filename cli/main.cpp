@@ -3,6 +3,7 @@
 #include "cli/batch_run.h"
 #include "cli/command_line.h"
 #include "cli/compose_options.h"
+#include "cli/shard_option.h"
 #include "cli/style_option.h"
 #include "common/heap_reuse.h"
 
@@ -45,6 +46,24 @@ int readJobs(const CommandLine &line)
     return -1;
 }
 
+// The share of the batch from --shard; false, having said why, when malformed.
+bool readShard(const CommandLine &line, BatchShard *shard)
+{
+    const ShardOption option = readShardOption(line.options);
+    if (!option.error.isEmpty()) {
+        writeText(stderr, QStringLiteral("错误：%1\n").arg(printableText(option.error)));
+        return false;
+    }
+    *shard = option.shard;
+    return true;
+}
+
+// The JSON field naming an item when --json is given, empty otherwise.
+QString jsonItemKey(const CommandLine &line, const QString &key)
+{
+    return line.flags.contains(QLatin1String("--json")) ? key : QString();
+}
+
 int runGenerate(const CommandLine &line)
 {
     const ComposeOptions options = readComposeOptions(line.options);
@@ -58,13 +77,16 @@ int runGenerate(const CommandLine &line)
         return style.exitCode;
     }
     const int jobs = readJobs(line);
-    if (jobs < 0)
+    BatchShard shard;
+    if (jobs < 0 || !readShard(line, &shard))
         return 2;
     auto *worker = new BatchCreate;
+    worker->setShard(shard);
     worker->setComposition(options.composition);
     worker->setStyle(style.style);
     worker->setJobs(jobs);
-    return runBatchWorker(worker, line.arguments.at(0), line.arguments.at(1), QStringLiteral("qrcustom"));
+    return runBatchWorker(worker, line.arguments.at(0), line.arguments.at(1), QStringLiteral("qrcustom"),
+                          jsonItemKey(line, QStringLiteral("name")));
 }
 
 int runDecode(const CommandLine &line)
@@ -77,7 +99,8 @@ int runDecode(const CommandLine &line)
         return 2;
     }
     const int jobs = readJobs(line);
-    if (jobs < 0)
+    BatchShard shard;
+    if (jobs < 0 || !readShard(line, &shard))
         return 2;
     const QString pictures = line.arguments.at(0);
     if (!QFileInfo(pictures).isDir()) {
@@ -96,34 +119,41 @@ int runDecode(const CommandLine &line)
     worker->setEngines(engines.value(engine));
     worker->setAllFormats(formats == QLatin1String("all"));
     worker->setJobs(jobs);
-    return runBatchWorker(worker, pictures, line.arguments.at(1), mode);
+    worker->setShard(shard);
+    return runBatchWorker(worker, pictures, line.arguments.at(1), mode, jsonItemKey(line, QStringLiteral("picture")));
 }
 
 const QVector<Command> commands = {
     {QStringLiteral("generate"),
      {QStringLiteral("<CSV文件>"), QStringLiteral("<保存文件夹>")},
-     {},
+     {QStringLiteral("--json")},
      {QStringLiteral("--logo <图片>"), QStringLiteral("--background <图片>"), QStringLiteral("--offset <X,Y>"),
-      QStringLiteral("--rotation <角度>"), QStringLiteral("--style <样式>"), QStringLiteral("--jobs <N>")},
+      QStringLiteral("--rotation <角度>"), QStringLiteral("--style <样式>"), QStringLiteral("--jobs <N>"),
+      QStringLiteral("--shard <K/N>")},
      QStringLiteral("按 CSV 文件批量生成二维码图片：首行为标题，之后每行的第一列为名称，第二列为内容\n"
                     "      --logo        在二维码中央放置 Logo 图片\n"
                     "      --background  把二维码合成到背景图片上：.gif 背景生成动画 <名称>.gif，其他图片生成 <名称>.png\n"
                     "      --offset      二维码在背景上的位置（背景像素），默认 0,0\n"
                     "      --rotation    二维码绕自身中心顺时针旋转的角度，大于 0 时生效\n"
                     "      --style       预置样式的名称（见 styles 命令）或样式文件 .json；--logo、--background 优先于样式中的图片\n"
-                    "      --jobs        同时生成的条数，默认为处理器核数；结果与条数无关"),
+                    "      --jobs        同时生成的条数，默认为处理器核数；结果与条数无关\n"
+                    "      --json        每行输出一个 JSON 对象：每个条目一个，最后是汇总\n"
+                    "      --shard       只做 N 份中的第 K 份（K 从 0 起）：序号除以 N 余 K 的数据行"),
      runGenerate},
     {QStringLiteral("styles"), {}, {}, {}, QStringLiteral("列出预置样式"), runStyles},
     {QStringLiteral("decode"),
      {QStringLiteral("<图片文件夹>"), QStringLiteral("<保存文件夹>")},
-     {QStringLiteral("--excel")},
-     {QStringLiteral("--engine <cnn|zxing|both>"), QStringLiteral("--jobs <N>"), QStringLiteral("--formats <qr|all>")},
+     {QStringLiteral("--excel"), QStringLiteral("--json")},
+     {QStringLiteral("--engine <cnn|zxing|both>"), QStringLiteral("--jobs <N>"), QStringLiteral("--formats <qr|all>"),
+      QStringLiteral("--shard <K/N>")},
      QStringLiteral("批量解码图片文件夹及其一级子文件夹中的二维码，每个文件夹写一个 CSV 文件\n"
                     "      --excel   使表格程序把长数字显示为文本\n"
                     "      --engine  识别引擎：cnn（OpenCV 的 CNN 检测器）、zxing（ZXing-C++）或 both（默认，\n"
                     "                先用 ZXing-C++，读不出时再用 CNN 检测器）\n"
                     "      --jobs    同时解码的图片数，默认为处理器核数；结果与图片数无关\n"
-                    "      --formats qr（默认）只识别二维码；all 识别所有条码格式（EAN、UPC、Code 128、Data Matrix 等）"),
+                    "      --formats qr（默认）只识别二维码；all 识别所有条码格式（EAN、UPC、Code 128、Data Matrix 等）\n"
+                    "      --json    每行输出一个 JSON 对象：每张图片一个，最后是汇总\n"
+                    "      --shard   只做 N 份中的第 K 份（K 从 0 起）：按列出顺序，序号除以 N 余 K 的图片"),
      runDecode},
 };
 

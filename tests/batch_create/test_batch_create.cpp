@@ -45,13 +45,22 @@ QStringList runGeneration(const QString &csvPath, const QString &savePath, const
     return reports;
 }
 
-// The reports of a run that reaches the rows of these first fields.
-QStringList reportsOf(const QStringList &names, int ok, int failed)
+// The reports of a run that reaches the rows of these first fields, each failing
+// for its reason or, without one, written into "<save>". An empty name stands for
+// its row number, counted as if no blank line came before.
+QStringList reportsOf(const QStringList &names, const QStringList &reasons = {})
 {
     QStringList reports;
-    for (int i = 0; i < names.size(); ++i)
+    int failed = 0;
+    for (int i = 0; i < names.size(); ++i) {
+        const QString item = names.at(i).isEmpty() ? QString::number(i + 1) : names.at(i);
+        const QString reason = reasons.value(i);
+        failed += reason.isEmpty() ? 0 : 1;
         reports << "progress|<span>正在生成：" + names.at(i).toHtmlEscaped() + "</span>"
+                << (reason.isEmpty() ? "succeeded|<save>/" + item + ".png\n" + item : "failed|" + reason + '\n' + item)
                 << QStringLiteral("count|%1/%2").arg(i + 1).arg(names.size());
+    }
+    const int ok = names.size() - failed;
     const QString summary = failed ? QStringLiteral("成功：%1 个， 错误：%2 个，请在保存路径查看错误日志").arg(ok).arg(failed)
                                    : QStringLiteral("成功：%1 个").arg(ok);
     return reports << "success|" + summary << QStringLiteral("runtime|*")
@@ -180,7 +189,15 @@ void TestBatchCreate::run_data()
     const QString tooLong(3000, 'x');
     const QString huge(3'000'000, '7');
     const QStringList none;
-    QTest::newRow("header only") << QByteArray("名称,内容\n") << -1 << reportsOf({}, 0, 0) << none << "" << none;
+    const QString tooLongReason = QStringLiteral("内容过长，二维码容纳不下");
+    const QString empty = QStringLiteral("内容为空");
+    const QString unsafe = QStringLiteral("名称含有不能用于文件名的字符");
+    const QString outside = QStringLiteral("名称指向保存文件夹以外的位置");
+    const QString longName(240, QChar(0x7801)); // 720 bytes in UTF-8
+    QTest::newRow("name too long for a file") << ("h\n" + longName + ",1\n").toUtf8() << -1
+                                              << reportsOf({longName}, {"名称过长，不能用作文件名"}) << none
+                                              << "h\n" + longName + ",1\n" << none;
+    QTest::newRow("header only") << QByteArray("名称,内容\n") << -1 << reportsOf({}) << none << "" << none;
     QTest::newRow("unclosed quote") << QByteArray("\"a,b\nc,d\n") << -1 << QStringList{"warning|请选择正确csv文件"}
                                     << none << "" << none;
     QTest::newRow("not text") << QByteArray("h\na,1\n\0", 7) << -1
@@ -191,38 +208,39 @@ void TestBatchCreate::run_data()
     QTest::newRow("blank lines only") << QByteArray("\r\n\n\r") << -1
                                       << QStringList{"warning|<span>无法读取CSV文件：<tmp>/data.csv（文件是空的）</span>"} << none
                                       << "" << none;
-    QTest::newRow("cr line ends") << QByteArray("name,content\ra,hello\rb,world") << -1 << reportsOf({"a", "b"}, 2, 0)
+    QTest::newRow("cr line ends") << QByteArray("name,content\ra,hello\rb,world") << -1 << reportsOf({"a", "b"})
                                   << QStringList{"a.png=hello", "b.png=world"} << "" << none;
-    QTest::newRow("two rows") << QByteArray("name,content\na,hello\nb,world\n") << -1 << reportsOf({"a", "b"}, 2, 0)
+    QTest::newRow("two rows") << QByteArray("name,content\na,hello\nb,world\n") << -1 << reportsOf({"a", "b"})
                               << QStringList{"a.png=hello", "b.png=world"} << "" << none;
-    QTest::newRow("empty name") << QByteArray("h\na,x\n,y\n") << -1 << reportsOf({"a", ""}, 2, 0)
+    QTest::newRow("empty name") << QByteArray("h\na,x\n,y\n") << -1 << reportsOf({"a", ""})
                                 << QStringList{"2.png=y", "a.png=x"} << "" << none;
     QTest::newRow("too long, extra fields") << ("h\nlong," + tooLong + ",extra\nc,two,more\n").toUtf8() << -1
-                                            << reportsOf({"long", "c"}, 1, 1) << QStringList{"c.png=two"}
+                                            << reportsOf({"long", "c"}, {tooLongReason}) << QStringList{"c.png=two"}
                                             << "h\nlong," + tooLong + ",extra\n" << none;
-    QTest::newRow("content no code holds") << ("h\nbig," + huge + "\n").toUtf8() << -1 << reportsOf({"big"}, 0, 1) << none
+    QTest::newRow("content no code holds") << ("h\nbig," + huge + "\n").toUtf8() << -1 << reportsOf({"big"}, {tooLongReason}) << none
                                            << "h\nbig," + huge + '\n' << none;
-    QTest::newRow("unwritable picture") << QByteArray("h\nfolder,x\nb,y\n") << -1 << reportsOf({"folder", "b"}, 1, 1)
+    QTest::newRow("unwritable picture") << QByteArray("h\nfolder,x\nb,y\n") << -1 << reportsOf({"folder", "b"}, {"保存文件夹中已有同名的文件夹或其他非普通文件"})
                                         << QStringList{"b.png=y"} << "h\nfolder,x\n" << QStringList{"folder.png/"};
-    QTest::newRow("no content, blank line") << QByteArray("h\na,\nb\n\nc,ok\n") << -1 << reportsOf({"a", "b", "c"}, 1, 2)
+    QTest::newRow("no content, blank line") << QByteArray("h\na,\nb\n\nc,ok\n") << -1 << reportsOf({"a", "b", "c"}, {empty, empty})
                                             << QStringList{"c.png=ok"} << "h\na,\nb\n" << none;
     QTest::newRow("unsafe names") << QByteArray("h\n../x,1\n<tmp>/x,1\na/b,1\n.,1\n..,1\nt\tab,1\n\x1b[2Jx,1\n\"c\rr\",1\nok,1\n")
-                                  << -1 << reportsOf({"../x", "<tmp>/x", "a/b", ".", "..", "t\tab", "\x1b[2Jx", "c\rr", "ok"}, 1, 8)
+                                  << -1 << reportsOf({"../x", "<tmp>/x", "a/b", ".", "..", "t\tab", "\x1b[2Jx", "c\rr", "ok"},
+                                                     QVector<QString>(8, unsafe).toList())
                                   << QStringList{"ok.png=1"}
                                   << "h\n../x,1\n<tmp>/x,1\na/b,1\n.,1\n..,1\nt\tab,1\n\x1b[2Jx,1\n\"c\rr\",1\n" << none;
-    QTest::newRow("markup in a name") << QByteArray("h\n<h1>&amp;,1\n") << -1 << reportsOf({"<h1>&amp;"}, 1, 0)
+    QTest::newRow("markup in a name") << QByteArray("h\n<h1>&amp;,1\n") << -1 << reportsOf({"<h1>&amp;"})
                                       << QStringList{"<h1>&amp;.png=1"} << "" << none;
-    QTest::newRow("same name twice") << QByteArray("h\na,first\na,second\n") << -1 << reportsOf({"a", "a"}, 1, 1)
+    QTest::newRow("same name twice") << QByteArray("h\na,first\na,second\n") << -1 << reportsOf({"a", "a"}, {"", "名称重复"})
                                      << QStringList{"a.png=first"} << "h\na,second\n" << none;
     QTest::newRow("log quoting") << QByteArray("\"x,y\"\n\"a,b\",\n\"say \"\"hi\"\"\"\n\"x\ny\"\nplain,\n") << -1
-                                 << reportsOf({"a,b", "say \"hi\"", "x\ny", "plain"}, 0, 4) << none
+                                 << reportsOf({"a,b", "say \"hi\"", "x\ny", "plain"}, {empty, empty, empty, empty}) << none
                                  << "\"x,y\"\n\"a,b\",\n\"say \"\"hi\"\"\"\n\"x\ny\"\nplain,\n" << none;
-    QTest::newRow("log appended") << QByteArray("h\nnew,\n") << -1 << reportsOf({"new"}, 0, 1) << none
+    QTest::newRow("log appended") << QByteArray("h\nnew,\n") << -1 << reportsOf({"new"}, {empty}) << none
                                   << "old,line\nnew,\n" << QStringList{"error_log.txt=old,line\n"};
-    QTest::newRow("earlier log kept") << QByteArray("h\na,1\n") << -1 << reportsOf({"a"}, 1, 0) << QStringList{"a.png=1"}
+    QTest::newRow("earlier log kept") << QByteArray("h\na,1\n") << -1 << reportsOf({"a"}) << QStringList{"a.png=1"}
                                       << "old\n" << QStringList{"error_log.txt=old\n"};
     QTest::newRow("links out of the folder") << QByteArray("h\nlink,1\nchain,2\ninner,3\n") << -1
-                                             << reportsOf({"link", "chain", "inner"}, 1, 2) << QStringList{"real.png=3"}
+                                             << reportsOf({"link", "chain", "inner"}, {outside, outside}) << QStringList{"real.png=3"}
                                              << "h\nlink,1\nchain,2\n"
                                              << QStringList{outsideEntry, "link.png-><tmp>/outside.txt",
                                                             "chain.png->chain2.png", "chain2.png-><tmp>/gone.png",
@@ -234,14 +252,14 @@ void TestBatchCreate::run_data()
     for (const QString node : {"<pipe>", "<pipe with a reader>", "<device>"})
         QTest::newRow(qPrintable("log is a " + node.mid(1).chopped(1))) << QByteArray("h\nx,\n") << -1
             << QStringList{"warning|错误日志写入失败，请检查保存文件夹权限"} << none << "" << QStringList{"error_log.txt=" + node};
-    QTest::newRow("hard-linked pictures") << QByteArray("h\nlinked,1\nok,2\n") << -1 << reportsOf({"linked", "ok"}, 1, 1)
+    QTest::newRow("hard-linked pictures") << QByteArray("h\nlinked,1\nok,2\n") << -1 << reportsOf({"linked", "ok"}, {"同名图片另有其他名称（硬链接），不能覆盖"})
                                           << QStringList{"linked.png=", "ok.png=2"} << "h\nlinked,1\n"
                                           << QStringList{outsideEntry, "linked.png=><tmp>/outside.txt"};
     QTest::newRow("log hard-linked")
         << QByteArray("h\nx,\n") << -1
         << QStringList{"warning|保存文件夹中的 error_log.txt 另有其他名称（硬链接），写入它会改动别处的文件，请删除它或换一个保存文件夹"}
         << none << "keep" << QStringList{outsideEntry, "error_log.txt=><tmp>/outside.txt"};
-    QTest::newRow("input file as output") << QByteArray("h\nlist,1\nok,2\n") << -1 << reportsOf({"list", "ok"}, 1, 1)
+    QTest::newRow("input file as output") << QByteArray("h\nlist,1\nok,2\n") << -1 << reportsOf({"list", "ok"}, {"会覆盖本次的输入文件"})
                                           << QStringList{"list.png=", "ok.png=2"} << "h\nlist,1\n"
                                           << QStringList{"list.png=<csv>"};
     QTest::newRow("error log as input") << QByteArray("h\nx,1\n") << -1
@@ -260,20 +278,21 @@ void TestBatchCreate::run_data()
 
     // Rows are drawn in parallel; failures of both kinds are mixed in to check the report order.
     QByteArray csv("h\n");
-    QStringList names, pictures;
+    QStringList names, pictures, reasons;
     QString log("h\n");
     for (int i = 1; i <= 40; ++i) {
         const QString name = QStringLiteral("row%1").arg(i);
         const QString content = i % 3 == 0 ? QString() : i % 7 == 0 ? tooLong : "content " + name;
         csv += (name + ',' + content + '\n').toUtf8();
         names << name;
+        reasons << (i % 3 == 0 ? empty : i % 7 == 0 ? tooLongReason : QString());
         if (i % 3 == 0 || i % 7 == 0)
             log += name + ',' + content + '\n';
         else
             pictures << name + ".png=" + content;
     }
     pictures.sort();
-    QTest::newRow("parallel") << csv << -1 << reportsOf(names, pictures.size(), 40 - pictures.size()) << pictures << log
+    QTest::newRow("parallel") << csv << -1 << reportsOf(names, reasons) << pictures << log
                               << none;
 }
 
@@ -322,6 +341,7 @@ void TestBatchCreate::run()
     QStringList result;
     const auto generate = [&] { result = runGeneration(csvPath, save, QStringLiteral("qrcustom")); return true; };
     QVERIFY(sizeLimit < 0 ? generate() : withFileSizeLimit(sizeLimit, generate));
+    reports.replaceInStrings(QStringLiteral("<save>"), save);
     QCOMPARE(result, reports.replaceInStrings(QRegularExpression(QStringLiteral("<tmp>|&lt;tmp&gt;")), tmp.path()));
     QStringList names;
     for (const QString &picture : pictures) {
@@ -487,7 +507,21 @@ void TestBatchCreate::commandLine_data()
     QTest::newRow("empty save path") << QStringList{"generate", "<csv>", ""} << csv << 1 << "" << "保存文件夹不存在并且创建失败"
                                      << "";
     QTest::newRow("failed row, escape codes") << generate << QByteArray("名称,内容\n\x1b[31m红,x\n甲,hello\n") << 3
-                                              << "正在生成：\\\\x1B\\[31m红\n正在生成：甲\n成功：1 个， 错误：1 个.*" << "" << "甲.png";
+                                              << "正在生成：\\\\x1B\\[31m红\n失败：\\\\x1B\\[31m红（名称含有不能用于文件名的字符）\n"
+                                                 "正在生成：甲\n成功：1 个， 错误：1 个.*" << "" << "甲.png";
+    // Data rows are counted from 0, the heading and blank lines left out.
+    QTest::newRow("shard") << generate + QStringList{"--shard", "1/2"} << QByteArray("名称,内容\nx,1\n\n甲,hello\ny,2\n") << 0
+                           << done << "" << "甲.png";
+    QTest::newRow("shard out of range") << generate + QStringList{"--shard", "2/2"} << csv << 2 << "" << "--shard 应为 K/N"
+                                        << "";
+    // Each line is an object; "seconds" is checked to be a number and left out here.
+    QTest::newRow("json, failures") << generate + QStringList{"--json"} << QByteArray("名称,内容\na/b,x\n甲,hello\n空,\n") << 3
+                                    << R"({"name":"a/b","output":null,"reason":"名称含有不能用于文件名的字符","result":"failed","type":"item"})" "\n"
+                                       R"({"name":"甲","output":"<save>/甲.png","reason":null,"result":"ok","type":"item"})" "\n"
+                                       R"({"name":"空","output":null,"reason":"内容为空","result":"failed","type":"item"})" "\n"
+                                       R"({"exitCode":3,"failed":2,"message":"成功：1 个， 错误：2 个，请在保存路径查看错误日志",)"
+                                       R"("result":"failures","succeeded":1,"type":"summary"})" "\n"
+                                    << "" << "甲.png";
     // Past the limit (in 512-byte blocks) a write fails as on a full disk: the program is not killed.
     QTest::newRow("file size limit") << QStringList{"<ulimit -f 1>"} + generate << "名称,内容\na/b," + QByteArray(600, 'c')
                                      << 1 << "正在生成：a/b\n" << "保存文件写入失败，请检查文件夹权限" << "";
@@ -554,7 +588,21 @@ void TestBatchCreate::commandLine()
     else
         process.start(program, arguments);
     QVERIFY(process.waitForFinished(60000));
-    const QString standardOut = QString::fromUtf8(process.readAllStandardOutput());
+    QString standardOut = QString::fromUtf8(process.readAllStandardOutput());
+    if (arguments.contains(QStringLiteral("--json"))) {
+        out = QRegularExpression::escape(out.replace(QStringLiteral("<save>"), save));
+        QStringList lines = standardOut.split('\n');
+        QCOMPARE(lines.takeLast(), QString());
+        for (QString &line : lines) {
+            QJsonParseError error;
+            QJsonObject object = QJsonDocument::fromJson(line.toUtf8(), &error).object();
+            QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(line));
+            QVERIFY(object.value(QStringLiteral("seconds")).toDouble(-1) >= 0);
+            object.remove(QStringLiteral("seconds"));
+            line = QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+        }
+        standardOut = lines.join('\n') + '\n';
+    }
     const QString standardErr = QString::fromUtf8(process.readAllStandardError());
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), exitCode);

@@ -239,6 +239,15 @@ void TestBatchDecode::csvFiles()
     // A path that could break the line or forge another is quoted as in the CSV files.
     QVERIFY2(log.contains(stamp + " : \"" + pictures.path() + "/forged\n2026_01_01_00_00_00 : x, \"\"y\"\".png\"\n"), qPrintable(log));
     QCOMPARE(log.count('\n'), 8);
+    // Beside the log, each failure is reported with its reason.
+    QStringList failed = run.reports.filter(QRegularExpression("^failed\\|"));
+    failed.sort();
+    QCOMPARE(failed.replaceInStrings(pictures.path(), "<p>"),
+             QStringList({"failed|不是普通文件\n<p>/fifo.png", "failed|图片像素过多\n<p>/huge.svg",
+                          "failed|文件名编码无法识别\n<p>/名字.png", "failed|无法读取文件夹\n<p>/locked",
+                          "failed|未识别到二维码\n<p>/corner.png",
+                          "failed|未识别到二维码\n<p>/forged\n2026_01_01_00_00_00 : x, \"y\".png",
+                          "failed|链接指向的文件不存在\n<p>/gone.png"}));
     QCOMPARE(readFile(save.filePath(stamp + "_empty.csv")), utf8Bom);
     QList<QStringList> rows = readCsv(save.filePath(stamp + ".csv"));
     QCOMPARE(rows.value(0), QStringList({"fileName", "qrContent "}));
@@ -315,7 +324,10 @@ void TestBatchDecode::runs()
     QByteArray csv = utf8Bom + heading;
     const QStringList order = QDir(path(pictures)).entryList({"*.png", "*.jpg"}, QDir::Files, QDir::NoSort); // notes.txt goes unmentioned
     for (int i = 0; i < order.size(); ++i) {
-        expected << "progress|<span>正在解码：" + (path(pictures) + '/' + order.at(i)).toHtmlEscaped() + "</span>"
+        const QString picture = path(pictures) + '/' + order.at(i);
+        expected << "progress|<span>正在解码：" + picture.toHtmlEscaped() + "</span>"
+                 << (order.at(i) == "d.png" ? "failed|无法读取图片文件\n" + picture
+                                            : "succeeded|" + dir.filePath("s/" + stamp + ".csv") + '\n' + picture)
                  << QStringLiteral("count|%1/4").arg(i + 1);
         csv += order.at(i) == "d.png" ? QByteArray() : order.at(i).toUtf8() + ',' + order.at(i).left(1).toUtf8() + '\n';
     }
@@ -421,6 +433,8 @@ void TestBatchDecode::commandLine_data()
     QTest::newRow("a picture without a code") << QByteArray("no picture") << 3 << QStringList();
     QTest::newRow("unknown engine") << QByteArray() << 2 << QStringList{"--engine", "fast"};
     QTest::newRow("one picture at a time") << QByteArray("no picture") << 3 << QStringList{"--jobs", "1"};
+    // Pictures are counted from 0 in listing order: b.png, the second, belongs to the other shard.
+    QTest::newRow("first of two shards") << QByteArray("no picture") << 0 << QStringList{"--shard", "0/2"};
     QTest::newRow("no pictures at a time") << QByteArray() << 2 << QStringList{"--jobs", "0"};
     QTest::newRow("unknown formats") << QByteArray() << 2 << QStringList{"--formats", "ean"};
 }
