@@ -25,7 +25,7 @@
 
 namespace {
 
-const QString unreadableCsvText = QStringLiteral("无法读取CSV文件：%1");
+const QString unreadableCsvText = QStringLiteral("无法读取CSV文件：<br>%1");
 const QString writeFailedText = QStringLiteral("保存文件写入失败，请检查文件夹权限");
 
 // One data row, with everything decided before it is drawn: an empty path means
@@ -155,6 +155,10 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         else if (!isBlankLine(row))
             ++total;
     }
+    if (reader.status() == CsvReader::NotText) {
+        report("warning", reportWithUserText(QStringLiteral("不是文本文件，无法作为CSV文件读取：<br>%1"), csvPath));
+        return;
+    }
     if (reader.status() != CsvReader::Finished) {
         report("warning", reportWithUserText(unreadableCsvText, csvPath));
         return;
@@ -225,7 +229,11 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         if (inFlight.isEmpty())
             break;
         const RowJob job = inFlight.dequeue();
-        report("progress", reportWithUserText(QStringLiteral("正在生成：%1"), job.plan.fields.first()));
+        // A row without a name is saved under its row number, and says so.
+        const QString shownName = !job.plan.fields.first().isEmpty() || job.plan.path.isEmpty()
+            ? job.plan.fields.first()
+            : QStringLiteral("第 %1 行数据（名称为空，保存为 %2）").arg(job.plan.name, QFileInfo(job.plan.path).fileName());
+        report("progress", reportWithUserText(QStringLiteral("正在生成：%1"), shownName));
         // A picture already written in this run is never replaced by a later row.
         bool drawn = false;
         if (job.plan.sameAsEarlier)

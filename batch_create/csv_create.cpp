@@ -72,6 +72,7 @@ void CsvCreate::buildForm()
     runtimeLabel = reportView->runtimeLabel;
     progressLabel = reportView->progressLabel;
     progressBar = reportView->progressBar;
+    reportView->lockWhileRunning({csvPathEdit, savePathEdit, csvRow.chooser, saveRow.chooser, styleChooser});
     startOnEnter(csvPathEdit, csvCreateBtn);
     startOnEnter(savePathEdit, csvCreateBtn);
 
@@ -93,7 +94,7 @@ void CsvCreate::rememberPaths() const
 
 void CsvCreate::on_selectFileBtn_clicked()
 {
-    chooseFileInto(this, tr("CSV数据包文件"), tr("CSV Files(*.csv)"), csvPathEdit);
+    chooseFileInto(this, QStringLiteral("选择CSV文件"), QStringLiteral("CSV文件 (*.csv)"), csvPathEdit);
 }
 
 void CsvCreate::on_selectPathBtn_clicked()
@@ -113,13 +114,10 @@ void CsvCreate::on_csvCreateBtn_clicked()
         showMessageBox(QStringLiteral("请选择二维码保存位置"));
         return;
     }
-    // Checked before the save folder is made, so that a mistyped path leaves nothing behind.
+    // The worker makes the save folder once it has accepted the inputs, so that a
+    // mistyped path or a file that is no CSV leaves nothing behind.
     if (!QFileInfo(csv).isFile() || !QFileInfo(csv).isReadable()) {
-        showMessageBox(reportWithUserText(QStringLiteral("无法读取CSV文件：%1"), csv));
-        return;
-    }
-    if (!QDir(save).exists() && !QDir().mkpath(save)) {
-        showMessageBox(QStringLiteral("保存文件夹不存在并且创建失败"));
+        showPathMessage(QStringLiteral("无法读取CSV文件："), csv);
         return;
     }
     rememberPaths();
