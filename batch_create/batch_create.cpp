@@ -46,6 +46,7 @@ struct RowJob
 {
     RowPlan plan;
     QFuture<bool> drawn;
+    bool skipped = false;
 };
 
 // What the plans of a run's rows depend on.
@@ -127,6 +128,11 @@ void BatchCreate::setStyle(const BatchStyle &style)
 void BatchCreate::setJobs(int jobs)
 {
     this->jobs = jobs;
+}
+
+void BatchCreate::setSkipExisting(bool skip)
+{
+    skipExisting = skip;
 }
 
 void BatchCreate::batchStart(QString jiema_path, QString save_path, QString style_type)
@@ -214,6 +220,7 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
     QThread *thread = QThread::currentThread();
     int index = 0;
     int rendered = 0;
+    int skipped = 0;
     int done = 0;
     for (;;) {
         // Once asked to stop, rows already read are still finished and reported.
@@ -222,7 +229,11 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
             if (isBlankLine(row))
                 continue;
             RowJob job{planRow(row, index, reader.rowCut(), rules), QFuture<bool>()};
-            if (!job.plan.path.isEmpty() && !job.plan.sameAsEarlier)
+            // A picture put in place is whole, so one that exists is kept.
+            job.skipped = skipExisting && !job.plan.path.isEmpty() && !job.plan.sameAsEarlier && QFileInfo::exists(job.plan.path);
+            if (job.skipped)
+                rules.targets.insert(job.plan.target, true);
+            else if (!job.plan.path.isEmpty() && !job.plan.sameAsEarlier)
                 job.drawn = QtConcurrent::run(&pool, renderRow, job.plan, style, composition);
             inFlight.enqueue(job);
         }
@@ -236,14 +247,16 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         report("progress", reportWithUserText(QStringLiteral("正在生成：%1"), shownName));
         // A picture already written in this run is never replaced by a later row.
         bool drawn = false;
-        if (job.plan.sameAsEarlier)
+        if (job.skipped)
+            ++skipped;
+        else if (job.plan.sameAsEarlier)
             drawn = !rules.targets.value(job.plan.target) && renderRow(job.plan, style, composition);
         else if (!job.plan.path.isEmpty())
             drawn = job.drawn.result();
         if (drawn) {
             rules.targets.insert(job.plan.target, true);
             ++rendered;
-        } else if (!log.writeFailure(logLine(job.plan.fields))) {
+        } else if (!job.skipped && !log.writeFailure(logLine(job.plan.fields))) {
             report("warning", writeFailedText);
             return;
         }
@@ -268,10 +281,11 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         report("stopped", QStringLiteral("已停止：完成 %1 / 共 %2").arg(done).arg(qMax(done, total)));
         return;
     }
+    const QString skippedText = skipped > 0 ? QStringLiteral("，跳过：%1 个").arg(skipped) : QString();
     if (log.failures() > 0) {
-        report("success", QStringLiteral("成功：%1 个， 错误：%2 个，请在保存路径查看错误日志").arg(rendered).arg(log.failures()));
+        report("success", QStringLiteral("成功：%1 个%2， 错误：%3 个，请在保存路径查看错误日志").arg(rendered).arg(skippedText).arg(log.failures()));
     } else {
-        report("success", QStringLiteral("成功：%1 个").arg(rendered));
+        report("success", QStringLiteral("成功：%1 个%2").arg(rendered).arg(skippedText));
         log.remove();
     }
     report("runtime", elapsedText(timer.elapsed()));

@@ -22,6 +22,9 @@ public:
     // Rows drawn at once; 0, the default, draws as many as the machine has cores.
     // The files and reports are the same for every number.
     void setJobs(int jobs);
+    // Rows whose picture is already in the save folder are left as they are and
+    // counted apart, so that a stopped run can be resumed; by default they are replaced.
+    void setSkipExisting(bool skip);
 
 public slots:
     // jiema_path is the CSV file. Sends every report of the run, then deletes itself.
@@ -33,4 +36,5 @@ private:
     BatchComposition composition;
     BatchStyle style = batchPreset();
     int jobs = 0;
+    bool skipExisting = false;
 };

@@ -57,6 +57,7 @@ int runGenerate(const CommandLine &line)
     worker->setComposition(options.composition);
     worker->setStyle(style.style);
     worker->setJobs(jobs);
+    worker->setSkipExisting(line.flags.contains(QLatin1String("--skip-existing")));
     return runBatchWorker(worker, line.arguments.at(0), line.arguments.at(1), QStringLiteral("qrcustom"));
 }
 
@@ -89,7 +90,7 @@ int runDecode(const CommandLine &line)
 const QVector<Command> commands = {
     {QStringLiteral("generate"),
      {QStringLiteral("<CSV文件>"), QStringLiteral("<保存文件夹>")},
-     {},
+     {QStringLiteral("--skip-existing")},
      {QStringLiteral("--logo <图片>"), QStringLiteral("--background <图片>"), QStringLiteral("--offset <X,Y>"),
       QStringLiteral("--rotation <角度>"), QStringLiteral("--style <样式>"), QStringLiteral("--jobs <N>")},
      QStringLiteral("按 CSV 文件批量生成二维码图片：首行为标题，之后每行的第一列为名称，第二列为内容\n"
@@ -98,7 +99,9 @@ const QVector<Command> commands = {
                     "      --offset      二维码在背景上的位置（背景像素），默认 0,0\n"
                     "      --rotation    二维码绕自身中心顺时针旋转的角度，大于 0 时生效\n"
                     "      --style       预置样式的名称（见 styles 命令）或样式文件 .json；--logo、--background 优先于样式中的图片\n"
-                    "      --jobs        同时生成的条数，默认为处理器核数；结果与条数无关"),
+                    "      --jobs        同时生成的条数，默认为处理器核数；结果与条数无关\n"
+                    "      --skip-existing  保存文件夹中已有同名图片的行不再生成，另计为“跳过”，用于接着中断的运行继续；\n"
+                    "                    默认覆盖"),
      runGenerate},
     {QStringLiteral("styles"), {}, {}, {}, QStringLiteral("列出预置样式"), runStyles},
     {QStringLiteral("decode"),

@@ -15,6 +15,9 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/types.h>
+
 using CsvTable = QVector<QStringList>;
 Q_DECLARE_METATYPE(CsvTable)
 
@@ -95,6 +98,7 @@ private slots:
     void initTestCase();
     void commandLine_data();
     void commandLine();
+    void resumeAfterKill();
 
 private:
     QTemporaryDir pictures;
@@ -465,6 +469,45 @@ void TestBatchCreate::commandLine()
         QCOMPARE(QImage(path).pixel(250, 250), green);
     if (QTest::currentDataTag() == QLatin1String("style"))
         QCOMPARE(QImage(path).width(), 1000);
+}
+
+// A run killed outright and resumed with --skip-existing keeps the pictures it put in place, each whole,
+// and draws the rest; a run without the option replaces them all.
+void TestBatchCreate::resumeAfterKill()
+{
+    QTemporaryDir tmp;
+    const int rows = 400;
+    QByteArray csv("名称,内容\n");
+    for (int i = 0; i < rows; ++i)
+        csv += QByteArray::number(i) + ",code " + QByteArray::number(i) + '\n';
+    QVERIFY(writeFile(tmp.filePath(QStringLiteral("data.csv")), csv));
+    const QString save = tmp.filePath(QStringLiteral("save"));
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/glyphora-batch");
+    const QStringList generate{"generate", tmp.filePath(QStringLiteral("data.csv")), save, "--jobs", "2"};
+    const auto pictures = [&save] { return QDir(save).entryList({"*.png"}, QDir::Files); };
+
+    QProcess killed;
+    killed.start(program, generate);
+    QTRY_VERIFY_WITH_TIMEOUT(pictures().size() >= 20, 60000);
+    ::kill(pid_t(killed.processId()), SIGKILL);
+    QVERIFY(killed.waitForFinished(10000));
+    const int kept = pictures().size();
+    QVERIFY2(kept < rows, "the run ended before it was killed");
+
+    for (const bool skip : {true, false}) {
+        QProcess resumed;
+        resumed.start(program, generate + (skip ? QStringList{"--skip-existing"} : QStringList()));
+        QVERIFY(resumed.waitForFinished(120000));
+        QCOMPARE(resumed.exitCode(), 0);
+        const QString out = QString::fromUtf8(resumed.readAllStandardOutput());
+        const QString summary = skip ? QStringLiteral("成功：%1 个，跳过：%2 个\n").arg(rows - kept).arg(kept)
+                                     : QStringLiteral("成功：%1 个\n").arg(rows);
+        QVERIFY2(out.contains(summary), qPrintable(out));
+        QCOMPARE(pictures().size(), rows);
+        for (const QString &name : pictures())
+            QCOMPARE(QImage(save + '/' + name).size(), QSize(500, 560));
+    }
+    QCOMPARE(decodeQrCode(save + QStringLiteral("/0.png")), QStringLiteral("code 0"));
 }
 
 QTEST_MAIN(TestBatchCreate)
