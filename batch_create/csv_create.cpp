@@ -6,10 +6,15 @@
 #include "app/report_view.h"
 #include "app/worker_thread.h"
 #include "batch_create/batch_create.h"
+#include "batch_create/existing_pictures.h"
 #include "batch_create/style_chooser.h"
 #include "common/report_text.h"
 
 #include <QDir>
+#include <QEventLoop>
+#include <QFutureWatcher>
+#include <QMessageBox>
+#include <QtConcurrent>
 #include <QFileInfo>
 #include <QFrame>
 #include <QLineEdit>
@@ -121,15 +126,45 @@ void CsvCreate::on_csvCreateBtn_clicked()
         return;
     }
     rememberPaths();
+    bool skipExisting = false;
+    if (!askAboutExisting(csv, save, &skipExisting))
+        return;
     reportView->startRun(save);
 
     auto *worker = new BatchCreate;
     worker->setStyle(styleChooser->style());
+    worker->setSkipExisting(skipExisting);
     runThread = moveToWorkerThread(worker);
     connect(runThread, &QThread::started, this, &CsvCreate::slot_create_thread_started);
     connect(this, &CsvCreate::new_create_started, worker, &BatchCreate::batchStart);
     connect(worker, &BatchCreate::returnResult, this, &CsvCreate::slot_create_thread_viewer);
     runThread->start();
+}
+
+bool CsvCreate::askAboutExisting(const QString &csv, const QString &save, bool *skip)
+{
+    const QString suffix = styleChooser->style().compositionWith(BatchComposition()).outputSuffix();
+    // A long CSV is read off this thread; the page waits without freezing.
+    csvCreateBtn->setEnabled(false);
+    QFutureWatcher<int> watcher;
+    QEventLoop loop;
+    connect(&watcher, &QFutureWatcher<int>::finished, &loop, &QEventLoop::quit);
+    watcher.setFuture(QtConcurrent::run(countExistingPictures, csv, save, suffix));
+    if (!watcher.isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    csvCreateBtn->setEnabled(true);
+    const int existing = watcher.result();
+    if (existing == 0)
+        return true;
+    QMessageBox box(QMessageBox::Question, QStringLiteral("提示"),
+                    QStringLiteral("保存文件夹中已有 %1 个同名图片：覆盖 / 跳过 / 取消").arg(existing), QMessageBox::NoButton, window());
+    QPushButton *replace = box.addButton(QStringLiteral("覆盖"), QMessageBox::AcceptRole);
+    QPushButton *keep = box.addButton(QStringLiteral("跳过"), QMessageBox::AcceptRole);
+    box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+    box.setDefaultButton(keep);
+    box.exec();
+    *skip = box.clickedButton() == keep;
+    return box.clickedButton() == replace || box.clickedButton() == keep;
 }
 
 void CsvCreate::slot_create_thread_started()

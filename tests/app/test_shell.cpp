@@ -472,6 +472,50 @@ private slots:
         QCOMPARE(QApplication::clipboard()->text(), copied.section('\n', failures.size() - 1, failures.size() - 1) + '\n');
     }
 
+    void replaceQuestion_data()
+    {
+        // The answer to the question about the two pictures already there, and the run's result.
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("result"); // empty: no run
+        QTest::newRow("replace") << QStringLiteral("覆盖") << QStringLiteral("成功：3 个");
+        QTest::newRow("skip") << QStringLiteral("跳过") << QStringLiteral("成功：1 个，跳过：2 个");
+        QTest::newRow("cancel") << QStringLiteral("取消") << QString();
+    }
+
+    void replaceQuestion()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QString, result);
+        QTemporaryDir tmp;
+        const QString save = tmp.filePath(QStringLiteral("out"));
+        QVERIFY(QDir().mkpath(save) && writeFile(tmp.filePath("data.csv"), "h\na,1\nb,2\nc,3\n")
+                && writeFile(save + "/a.png", "old") && writeFile(save + "/b.png", "old"));
+        MainWidget window;
+        window.show();
+        QWidget *form = workPage(&window, 0);
+        form->findChild<QLineEdit *>("csvPathEdit")->setText(tmp.filePath("data.csv"));
+        form->findChild<QLineEdit *>("savePathEdit")->setText(save);
+        QStringList questions;
+        QTimer answerer;
+        connect(&answerer, &QTimer::timeout, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                questions << box->text();
+                buttonWithText(box, answer)->click();
+            }
+        });
+        answerer.start(10);
+        form->findChild<QPushButton *>("csvCreateBtn")->click();
+        QCOMPARE(questions, QStringList{QStringLiteral("保存文件夹中已有 2 个同名图片：覆盖 / 跳过 / 取消")});
+        auto *label = form->findChild<QLabel *>("resultLabel");
+        if (!result.isEmpty())
+            QTRY_COMPARE_WITH_TIMEOUT(label->text(), result, 20000);
+        QCOMPARE(label->text(), result);
+        QCOMPARE(readFile(save + "/a.png") == "old", answer != QStringLiteral("覆盖"));
+        QCOMPARE(QFile::exists(save + "/c.png"), !result.isEmpty());
+        if (answer == QStringLiteral("覆盖"))
+            QCOMPARE(decodeQrCode(save + "/a.png"), QStringLiteral("1"));
+    }
+
     void largeFont()
     {
         // At 150 % of a usual 10-point desktop font no text placed by a layout is cut off.
