@@ -7,6 +7,7 @@
 #include "app/worker_thread.h"
 #include "batch_create/batch_create.h"
 #include "batch_create/existing_pictures.h"
+#include "batch_create/heading_check.h"
 #include "batch_create/style_chooser.h"
 #include "common/report_text.h"
 
@@ -64,7 +65,8 @@ void CsvCreate::buildForm()
     contentFrame->setObjectName(QStringLiteral("CsvCreateFrame"));
     gridLayout = buildFormGrid(contentFrame);
     const PathRow csvRow = addPathRow(gridLayout, 0, QStringLiteral("选择CSV文件："), QStringLiteral("请选择csv数据文件"),
-                                      QStringLiteral("csvPathEdit"), QStringLiteral("选择文件.."), QStringLiteral("selectFileBtn"));
+                                      QStringLiteral("csvPathEdit"), QStringLiteral("选择文件.."), QStringLiteral("selectFileBtn"),
+                                      QStringLiteral("CSV文件的第一行是标题，不会生成图片"));
     const PathRow saveRow = addPathRow(gridLayout, 1, QStringLiteral("保存到："), QStringLiteral("请选择生成的二维码保存位置"),
                                        QStringLiteral("savePathEdit"), QStringLiteral("选择目录.."), QStringLiteral("selectPathBtn"));
     csvPathEdit = csvRow.edit;
@@ -126,6 +128,9 @@ void CsvCreate::on_csvCreateBtn_clicked()
         return;
     }
     rememberPaths();
+    if (headingLooksLikeData(csv)
+        && !askToConfirm(window(), QStringLiteral("CSV文件的第一行看起来是数据，但它作为标题，不会生成图片。\n仍然开始生成吗？")))
+        return;
     bool skipExisting = false;
     if (!askAboutExisting(csv, save, &skipExisting))
         return;

@@ -1,4 +1,5 @@
 #include "batch_create/batch_create.h"
+#include "batch_create/heading_check.h"
 #include "batch_decode/batch_jiema.h"
 #include "cli/batch_run.h"
 #include "cli/command_line.h"
@@ -58,6 +59,8 @@ int runGenerate(const CommandLine &line)
     worker->setStyle(style.style);
     worker->setJobs(jobs);
     worker->setSkipExisting(line.flags.contains(QLatin1String("--skip-existing")));
+    if (headingLooksLikeData(line.arguments.at(0)))
+        writeText(stderr, QStringLiteral("注意：CSV文件的第一行看起来是数据，但它作为标题，不会生成图片\n"));
     return runBatchWorker(worker, line.arguments.at(0), line.arguments.at(1), QStringLiteral("qrcustom"));
 }
 

@@ -516,6 +516,50 @@ private slots:
             QCOMPARE(decodeQrCode(save + "/a.png"), QStringLiteral("1"));
     }
 
+    void headingQuestion_data()
+    {
+        // A first line that looks like data is asked about before the run; the answer and the pictures made.
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("confirm");
+        QTest::addColumn<int>("pictures");
+        QTest::newRow("heading") << QByteArray("名称,内容\na,https://x.cn/1\n") << false << true << 1;
+        QTest::newRow("address, cancelled") << QByteArray("a,https://x.cn/1\nb,https://x.cn/2\n") << true << false << 0;
+        QTest::newRow("number, confirmed") << QByteArray("a,1001\n\nb,1002\n") << true << true << 1;
+        QTest::newRow("address over text") << QByteArray("a,https://x.cn/1\nb,text\n") << false << true << 1;
+    }
+
+    void headingQuestion()
+    {
+        QFETCH(QByteArray, csv);
+        QFETCH(bool, asked);
+        QFETCH(bool, confirm);
+        QFETCH(int, pictures);
+        QTemporaryDir tmp;
+        const QString save = tmp.filePath(QStringLiteral("out"));
+        QVERIFY(writeFile(tmp.filePath("data.csv"), csv));
+        MainWidget window;
+        window.show();
+        QWidget *form = workPage(&window, 0);
+        QVERIFY(form->findChild<QLabel *>("fieldHint")->isVisibleTo(form));
+        form->findChild<QLineEdit *>("csvPathEdit")->setText(tmp.filePath("data.csv"));
+        form->findChild<QLineEdit *>("savePathEdit")->setText(save);
+        int questions = 0;
+        QTimer answerer;
+        connect(&answerer, &QTimer::timeout, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                ++questions;
+                box->button(confirm ? QMessageBox::Ok : QMessageBox::Cancel)->click();
+            }
+        });
+        answerer.start(10);
+        form->findChild<QPushButton *>("csvCreateBtn")->click();
+        QCOMPARE(questions, int(asked));
+        if (pictures)
+            QTRY_VERIFY_WITH_TIMEOUT(form->findChild<QLabel *>("resultLabel")->text().startsWith(QStringLiteral("成功")), 20000);
+        QCOMPARE(QDir(save).entryList({"*.png"}).size(), pictures);
+    }
+
     void largeFont()
     {
         // At 150 % of a usual 10-point desktop font no text placed by a layout is cut off.
