@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds, then photographs the window on a virtual X display with a window
 # manager, as a user sees it: both pages idle, mid-run (progress with rate and
-# time left) and finished (results buttons), at 100 % and at 150 % scaling.
+# time left) and finished (results buttons, failure table), at 100 % and at 150 %
+# scaling; the question before replacing pictures, and the first start on a
+# 1280x720 screen.
 # The pictures go to docs/screenshots/<page>-<state>-<scale>.png.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -136,6 +138,13 @@ CONF
   shoot generate-running
   wait_idle $app
   shoot generate-finished
+  if [ $scale = 100 ]; then
+    # A second start into the same folder asks about the pictures already there.
+    start
+    sleep 2
+    import -window root -strip -dither None -colors 256 "PNG8:$shots/generate-replace-question-$scale.png"
+    xdotool key Escape
+  fi
   click 100 125
   start
   wait_count 20 bash -c "cat '$out/解码结果'/*.csv 2>/dev/null | wc -l"
@@ -145,4 +154,24 @@ CONF
   shoot decode-finished
   kill $app
 done
+
+# The first start on a small screen: the window fits inside it, title bar and grip shown.
+kill "${pids[@]}" 2>/dev/null || true
+exec 3>"$work/display-small"
+Xvfb -displayfd 3 -screen 0 1280x720x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/display-small" ] && break; sleep 0.1; done
+exec 3>&-
+export DISPLAY=:$(cat "$work/display-small")
+openbox >/dev/null 2>&1 &
+pids+=($!)
+sleep 1
+mkdir -p "$work/config-small"
+XDG_CONFIG_HOME=$work/config-small "$build/bin/glyphora" >/dev/null 2>&1 &
+app=$!
+pids+=($app)
+xdotool search --sync --onlyvisible --classname glyphora >/dev/null
+sleep 1
+import -window root -strip -dither None -colors 256 "PNG8:$shots/window-1280x720.png"
+kill $app
 ls "$shots"
