@@ -52,16 +52,20 @@ done
 rm -f "$pictures/error_log.txt"
 convert -size 400x300 xc:white "$pictures/门店01/空白.png"
 
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 2400x1600x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-exec 3>&-
-export DISPLAY=:$(cat "$work/display")
+# A virtual display of the given size, with a window manager, made the current one.
+start_display() {
+  exec 3>"$work/display-$1"
+  Xvfb -displayfd 3 -screen 0 "$1x24" -dpi 96 -nolisten tcp >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 50); do [ -s "$work/display-$1" ] && break; sleep 0.1; done
+  exec 3>&-
+  export DISPLAY=:$(cat "$work/display-$1")
+  openbox >/dev/null 2>&1 &
+  pids+=($!)
+  sleep 1
+}
 unset QT_QPA_PLATFORM QT_SCALE_FACTOR
-openbox >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
+start_display 2400x1600
 
 # The settings file as Qt writes it: characters beyond ASCII as \x escapes, and a
 # hex digit right after an escape escaped as well.
@@ -157,15 +161,7 @@ done
 
 # The first start on a small screen: the window fits inside it, title bar and grip shown.
 kill "${pids[@]}" 2>/dev/null || true
-exec 3>"$work/display-small"
-Xvfb -displayfd 3 -screen 0 1280x720x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display-small" ] && break; sleep 0.1; done
-exec 3>&-
-export DISPLAY=:$(cat "$work/display-small")
-openbox >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
+start_display 1280x720
 mkdir -p "$work/config-small"
 XDG_CONFIG_HOME=$work/config-small "$build/bin/glyphora" >/dev/null 2>&1 &
 app=$!
