@@ -111,8 +111,9 @@ shoot() {
   sleep 0.5
   import -window "$window" -strip -dither None -colors 256 "PNG8:$shots/$1-$scale.png"
 }
-# Starts the page's run as a user may: Enter in the save folder field.
-start() { click 600 203; xdotool key Return; }
+# Starts the page's run as a user may: Enter in the save folder field, at the given height
+# (the generation page has a hint under its CSV field).
+start() { click 600 "$1"; xdotool key Return; }
 
 for scale in 100 150; do
   out=$work/out-$scale
@@ -136,7 +137,7 @@ CONF
   click 100 125
   shoot decode-idle
   click 100 95
-  start
+  start 217
   wait_count 100 bash -c "ls '$out/二维码' 2>/dev/null | grep -c png || true"
   sleep 1
   shoot generate-running
@@ -144,13 +145,13 @@ CONF
   shoot generate-finished
   if [ $scale = 100 ]; then
     # A second start into the same folder asks about the pictures already there.
-    start
+    start 217
     sleep 2
     import -window root -strip -dither None -colors 256 "PNG8:$shots/generate-replace-question-$scale.png"
     xdotool key Escape
   fi
   click 100 125
-  start
+  start 203
   wait_count 20 bash -c "cat '$out/解码结果'/*.csv 2>/dev/null | wc -l"
   sleep 1
   shoot decode-running
