@@ -30,7 +30,7 @@
 
 namespace {
 
-const QString unreadableCsvText = QStringLiteral("无法读取CSV文件：%1");
+const QString unreadableCsvText = QStringLiteral("无法读取CSV文件：<br>%1");
 const QString writeFailedText = QStringLiteral("保存文件写入失败，请检查文件夹权限");
 
 // Why a row fails, as the command line and the pages show it beside the row's name.
@@ -80,6 +80,7 @@ struct RowJob
 {
     RowPlan plan;
     QFuture<RowResult> drawn;
+    bool skipped = false;
 };
 
 // A file by its device and inode: one file under two names (hard links, bind
@@ -200,6 +201,11 @@ void BatchCreate::setJobs(int jobs)
     this->jobs = jobs;
 }
 
+void BatchCreate::setSkipExisting(bool skip)
+{
+    skipExisting = skip;
+}
+
 void BatchCreate::batchStart(QString jiema_path, QString save_path, QString style_type)
 {
     run(jiema_path, save_path, style_type.isEmpty() ? QStringLiteral("qrcustom") : style_type);
@@ -228,6 +234,10 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
             heading = row;
         else if (!isBlankLine(row) && shard.holds(dataRows++))
             ++total;
+    }
+    if (reader.status() == CsvReader::NotText) {
+        report("warning", reportWithUserText(QStringLiteral("不是文本文件，无法作为CSV文件读取：<br>%1"), csvPath));
+        return;
     }
     if (reader.status() != CsvReader::Finished) {
         report("warning", reportWithUserText(unreadableCsvText, csvPath));
@@ -296,6 +306,7 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
     int index = 0;
     dataRows = 0;
     int rendered = 0;
+    int skipped = 0;
     int done = 0;
     for (;;) {
         // Once asked to stop, rows already read are still finished and reported.
@@ -304,14 +315,22 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
             if (isBlankLine(row) || !shard.holds(dataRows++))
                 continue;
             RowJob job{planRow(row, index, reader.rowCut(), rules), QFuture<RowResult>()};
-            if (job.plan.reason.isEmpty() && !job.plan.sameAsEarlier)
+            // A picture put in place is whole, so one that exists is kept.
+            job.skipped = skipExisting && job.plan.reason.isEmpty() && !job.plan.sameAsEarlier && QFileInfo::exists(job.plan.path);
+            if (job.skipped)
+                rules.targets.insert(job.plan.target, true);
+            else if (job.plan.reason.isEmpty() && !job.plan.sameAsEarlier)
                 job.drawn = QtConcurrent::run(&pool, renderRow, job.plan, style, composition);
             inFlight.enqueue(job);
         }
         if (inFlight.isEmpty())
             break;
         const RowJob job = inFlight.dequeue();
-        report("progress", reportWithUserText(QStringLiteral("正在生成：%1"), job.plan.fields.first()));
+        // A row without a name is saved under its row number, and says so.
+        const QString shownName = !job.plan.fields.first().isEmpty() || job.plan.path.isEmpty()
+            ? job.plan.fields.first()
+            : QStringLiteral("第 %1 行数据（名称为空，保存为 %2）").arg(job.plan.name, QFileInfo(job.plan.path).fileName());
+        report("progress", reportWithUserText(QStringLiteral("正在生成：%1"), shownName));
         // A picture already written in this run is never replaced by a later row.
         RowResult result = RowResult::Failed;
         QString reason = job.plan.reason;
@@ -319,14 +338,16 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
             reason = duplicateNameReason;
         else if (job.plan.sameAsEarlier)
             result = renderRow(job.plan, style, composition);
-        else if (reason.isEmpty())
+        else if (reason.isEmpty() && !job.skipped)
             result = job.drawn.result();
         // A full disk ends the run: every later row would fail the same way.
         if (result == RowResult::WriteFailed) {
             report("warning", writeFailedText);
             return;
         }
-        if (result == RowResult::Drawn) {
+        if (job.skipped) {
+            ++skipped;
+        } else if (result == RowResult::Drawn) {
             rules.targets.insert(job.plan.target, true);
             ++rendered;
             reportSuccess(job.plan.path, job.plan.name);
@@ -357,10 +378,11 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         report("stopped", QStringLiteral("已停止：完成 %1 / 共 %2").arg(done).arg(qMax(done, total)));
         return;
     }
+    const QString skippedText = skipped > 0 ? QStringLiteral("，跳过：%1 个").arg(skipped) : QString();
     if (log.failures() > 0) {
-        report("success", QStringLiteral("成功：%1 个， 错误：%2 个，请在保存路径查看错误日志").arg(rendered).arg(log.failures()));
+        report("success", QStringLiteral("成功：%1 个%2， 错误：%3 个，请在保存路径查看错误日志").arg(rendered).arg(skippedText).arg(log.failures()));
     } else {
-        report("success", QStringLiteral("成功：%1 个").arg(rendered));
+        report("success", QStringLiteral("成功：%1 个%2").arg(rendered).arg(skippedText));
         log.remove();
     }
     report("runtime", elapsedText(timer.elapsed()));

@@ -26,6 +26,9 @@ public:
     void setJobs(int jobs);
     // Only this share of the rows (pictures) is done; by default all of them.
     void setShard(const BatchShard &shard) { this->shard = shard; }
+    // Rows whose picture is already in the save folder are left as they are and
+    // counted apart, so that a stopped run can be resumed; by default they are replaced.
+    void setSkipExisting(bool skip);
 
 public slots:
     // jiema_path is the CSV file. Sends every report of the run, then deletes itself.
@@ -38,4 +41,5 @@ private:
     BatchStyle style = batchPreset();
     int jobs = 0;
     BatchShard shard;
+    bool skipExisting = false;
 };

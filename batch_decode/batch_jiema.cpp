@@ -167,16 +167,17 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
         report("warning", QStringLiteral("你选择的文件夹不存在"));
         return;
     }
-    if (savePath.isEmpty() || (!QDir(savePath).exists() && !QDir().mkpath(savePath))) {
-        report("warning", QStringLiteral("保存文件夹不存在并且创建失败"));
-        return;
-    }
 
     // Everything is listed before anything is written, so the run never sees its
     // own output, and the total is known for the progress count.
     const FolderListing listing = listFolder(jiemaPath);
     if (!listing.listed) {
         report("warning", QStringLiteral("无法读取你选择的文件夹，请检查文件夹权限"));
+        return;
+    }
+    // Made only for inputs that are accepted.
+    if (savePath.isEmpty() || (!QDir(savePath).exists() && !QDir().mkpath(savePath))) {
+        report("warning", QStringLiteral("保存文件夹不存在并且创建失败"));
         return;
     }
     QList<PictureFolder> folders{pictureFolder(jiemaPath, QString(), listing)};

@@ -1,4 +1,5 @@
 #include "batch_create/batch_create.h"
+#include "batch_create/heading_check.h"
 #include "batch_decode/batch_jiema.h"
 #include "cli/batch_run.h"
 #include "cli/command_line.h"
@@ -85,6 +86,9 @@ int runGenerate(const CommandLine &line)
     worker->setComposition(options.composition);
     worker->setStyle(style.style);
     worker->setJobs(jobs);
+    worker->setSkipExisting(line.flags.contains(QLatin1String("--skip-existing")));
+    if (headingLooksLikeData(line.arguments.at(0)))
+        writeText(stderr, QStringLiteral("注意：CSV文件的第一行看起来是数据，但它作为标题，不会生成图片\n"));
     return runBatchWorker(worker, line.arguments.at(0), line.arguments.at(1), QStringLiteral("qrcustom"),
                           jsonItemKey(line, QStringLiteral("name")));
 }
@@ -126,7 +130,7 @@ int runDecode(const CommandLine &line)
 const QVector<Command> commands = {
     {QStringLiteral("generate"),
      {QStringLiteral("<CSV文件>"), QStringLiteral("<保存文件夹>")},
-     {QStringLiteral("--json")},
+     {QStringLiteral("--json"), QStringLiteral("--skip-existing")},
      {QStringLiteral("--logo <图片>"), QStringLiteral("--background <图片>"), QStringLiteral("--offset <X,Y>"),
       QStringLiteral("--rotation <角度>"), QStringLiteral("--style <样式>"), QStringLiteral("--jobs <N>"),
       QStringLiteral("--shard <K/N>")},
@@ -138,7 +142,9 @@ const QVector<Command> commands = {
                     "      --style       预置样式的名称（见 styles 命令）或样式文件 .json；--logo、--background 优先于样式中的图片\n"
                     "      --jobs        同时生成的条数，默认为处理器核数；结果与条数无关\n"
                     "      --json        每行输出一个 JSON 对象：每个条目一个，最后是汇总\n"
-                    "      --shard       只做 N 份中的第 K 份（K 从 0 起）：序号除以 N 余 K 的数据行"),
+                    "      --shard       只做 N 份中的第 K 份（K 从 0 起）：序号除以 N 余 K 的数据行\n"
+                    "      --skip-existing  保存文件夹中已有同名图片的行不再生成，另计为“跳过”，用于接着中断的运行继续；\n"
+                    "                    默认覆盖"),
      runGenerate},
     {QStringLiteral("styles"), {}, {}, {}, QStringLiteral("列出预置样式"), runStyles},
     {QStringLiteral("decode"),

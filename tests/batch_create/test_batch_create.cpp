@@ -20,6 +20,8 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+#include <csignal>
+#include <sys/types.h>
 
 using CsvTable = QVector<QStringList>;
 Q_DECLARE_METATYPE(CsvTable)
@@ -112,6 +114,7 @@ private slots:
     void initTestCase();
     void commandLine_data();
     void commandLine();
+    void resumeAfterKill();
 
 private:
     QTemporaryDir pictures;
@@ -201,18 +204,19 @@ void TestBatchCreate::run_data()
     QTest::newRow("unclosed quote") << QByteArray("\"a,b\nc,d\n") << -1 << QStringList{"warning|请选择正确csv文件"}
                                     << none << "" << none;
     QTest::newRow("not text") << QByteArray("h\na,1\n\0", 7) << -1
-                              << QStringList{"warning|<span>无法读取CSV文件：<tmp>/data.csv</span>"} << none << "" << none;
+                              << QStringList{"warning|<span>不是文本文件，无法作为CSV文件读取：<br><tmp>/data.csv</span>"} << none << ""
+                              << none;
     QTest::newRow("empty file") << QByteArray("") << -1
-                                << QStringList{"warning|<span>无法读取CSV文件：<tmp>/data.csv（文件是空的）</span>"} << none << ""
+                                << QStringList{"warning|<span>无法读取CSV文件：<br><tmp>/data.csv（文件是空的）</span>"} << none << ""
                                 << none;
     QTest::newRow("blank lines only") << QByteArray("\r\n\n\r") << -1
-                                      << QStringList{"warning|<span>无法读取CSV文件：<tmp>/data.csv（文件是空的）</span>"} << none
+                                      << QStringList{"warning|<span>无法读取CSV文件：<br><tmp>/data.csv（文件是空的）</span>"} << none
                                       << "" << none;
     QTest::newRow("cr line ends") << QByteArray("name,content\ra,hello\rb,world") << -1 << reportsOf({"a", "b"})
                                   << QStringList{"a.png=hello", "b.png=world"} << "" << none;
     QTest::newRow("two rows") << QByteArray("name,content\na,hello\nb,world\n") << -1 << reportsOf({"a", "b"})
                               << QStringList{"a.png=hello", "b.png=world"} << "" << none;
-    QTest::newRow("empty name") << QByteArray("h\na,x\n,y\n") << -1 << reportsOf({"a", ""})
+    QTest::newRow("empty name") << QByteArray("h\na,x\n,y\n") << -1 << reportsOf({"a", ""}).replaceInStrings("正在生成：</span>", "正在生成：第 2 行数据（名称为空，保存为 2.png）</span>")
                                 << QStringList{"2.png=y", "a.png=x"} << "" << none;
     QTest::newRow("too long, extra fields") << ("h\nlong," + tooLong + ",extra\nc,two,more\n").toUtf8() << -1
                                             << reportsOf({"long", "c"}, {tooLongReason}) << QStringList{"c.png=two"}
@@ -408,9 +412,9 @@ void TestBatchCreate::pageChecks_data()
     QTest::addColumn<QString>("csv");
     QTest::addColumn<QString>("save");
     QTest::addColumn<QString>("message");
-    QTest::newRow("save folder under a file") << "bad.csv" << "bad.csv/save" << "保存文件夹不存在并且创建失败";
+    QTest::newRow("save folder under a file") << "good.csv" << "bad.csv/save" << "保存文件夹不存在并且创建失败";
     QTest::newRow("worker warning") << "bad.csv" << "save" << "请选择正确csv文件";
-    QTest::newRow("no such csv") << "none.csv" << "save" << "<span>无法读取CSV文件：<tmp>/none.csv</span>";
+    QTest::newRow("no such csv") << "none.csv" << "save" << "<span>无法读取CSV文件：<br><tmp>/none.csv</span>";
 }
 
 void TestBatchCreate::pageChecks()
@@ -420,6 +424,7 @@ void TestBatchCreate::pageChecks()
     QFETCH(QString, message);
     QTemporaryDir tmp;
     QVERIFY(writeFile(tmp.filePath(QStringLiteral("bad.csv")), "\"never closed\n"));
+    QVERIFY(writeFile(tmp.filePath(QStringLiteral("good.csv")), "h\na,1\n"));
     CsvCreate page;
     fill(&page, csv.isEmpty() ? csv : tmp.filePath(csv), save.isEmpty() ? save : tmp.filePath(save));
     QStringList texts;
@@ -434,8 +439,8 @@ void TestBatchCreate::pageChecks()
     cell<QPushButton>(&page, 2)->click();
     QTRY_COMPARE_WITH_TIMEOUT(texts, QStringList{message.replace("<tmp>", tmp.path())}, 30000);
     QVERIFY(cell<QPushButton>(&page, 2)->isEnabled());
-    // Only a run that starts makes the save folder.
-    QCOMPARE(QFileInfo::exists(tmp.filePath(QStringLiteral("save"))), QTest::currentDataTag() == QLatin1String("worker warning"));
+    // The save folder is made only for inputs that are accepted.
+    QVERIFY(!QFileInfo::exists(tmp.filePath(QStringLiteral("save"))));
 }
 
 void TestBatchCreate::closingThePageDuringARun_data()
@@ -622,6 +627,45 @@ void TestBatchCreate::commandLine()
         QCOMPARE(QImage(path).pixel(250, 250), green);
     if (QTest::currentDataTag() == QLatin1String("style"))
         QCOMPARE(QImage(path).width(), 1000);
+}
+
+// A run killed outright and resumed with --skip-existing keeps the pictures it put in place, each whole,
+// and draws the rest; a run without the option replaces them all.
+void TestBatchCreate::resumeAfterKill()
+{
+    QTemporaryDir tmp;
+    const int rows = 400;
+    QByteArray csv("名称,内容\n");
+    for (int i = 0; i < rows; ++i)
+        csv += QByteArray::number(i) + ",code " + QByteArray::number(i) + '\n';
+    QVERIFY(writeFile(tmp.filePath(QStringLiteral("data.csv")), csv));
+    const QString save = tmp.filePath(QStringLiteral("save"));
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/glyphora-batch");
+    const QStringList generate{"generate", tmp.filePath(QStringLiteral("data.csv")), save, "--jobs", "2"};
+    const auto pictures = [&save] { return QDir(save).entryList({"*.png"}, QDir::Files); };
+
+    QProcess killed;
+    killed.start(program, generate);
+    QTRY_VERIFY_WITH_TIMEOUT(pictures().size() >= 20, 60000);
+    ::kill(pid_t(killed.processId()), SIGKILL);
+    QVERIFY(killed.waitForFinished(10000));
+    const int kept = pictures().size();
+    QVERIFY2(kept < rows, "the run ended before it was killed");
+
+    for (const bool skip : {true, false}) {
+        QProcess resumed;
+        resumed.start(program, generate + (skip ? QStringList{"--skip-existing"} : QStringList()));
+        QVERIFY(resumed.waitForFinished(120000));
+        QCOMPARE(resumed.exitCode(), 0);
+        const QString out = QString::fromUtf8(resumed.readAllStandardOutput());
+        const QString summary = skip ? QStringLiteral("成功：%1 个，跳过：%2 个\n").arg(rows - kept).arg(kept)
+                                     : QStringLiteral("成功：%1 个\n").arg(rows);
+        QVERIFY2(out.contains(summary), qPrintable(out));
+        QCOMPARE(pictures().size(), rows);
+        for (const QString &name : pictures())
+            QCOMPARE(QImage(save + '/' + name).size(), QSize(500, 560));
+    }
+    QCOMPARE(decodeQrCode(save + QStringLiteral("/0.png")), QStringLiteral("code 0"));
 }
 
 QTEST_MAIN(TestBatchCreate)

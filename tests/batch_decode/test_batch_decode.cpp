@@ -349,7 +349,7 @@ void TestBatchDecode::page_data()
     QTest::addColumn<QString>("message"); // none: the run goes through
     QTest::newRow("both empty") << "" << "" << -1 << "请选择二维码图片文件夹";
     QTest::newRow("save folder empty") << "p" << "" << -1 << "请选择解码内容保存位置";
-    QTest::newRow("no picture folder") << "missing" << "s" << -1 << "二维码图片文件夹不存在";
+    QTest::newRow("no picture folder") << "missing" << "s" << -1 << "<span>二维码图片文件夹不存在：<br><tmp>/missing</span>";
     QTest::newRow("save folder under a file") << "p" << "file/s" << -1 << "保存文件夹不存在并且创建失败";
     QTest::newRow("nothing can be written") << "p" << "s" << 0 << "保存文件写入失败，请检查文件夹权限";
     QTest::newRow("CSV row beyond the size limit") << "p" << "s" << 30 << "保存文件写入失败，请检查文件夹权限";
@@ -387,13 +387,19 @@ void TestBatchDecode::page()
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &limited);
     const auto restore = qScopeGuard([&] { setrlimit(RLIMIT_FSIZE, &original); std::signal(SIGXFSZ, oldHandler); });
+    message.replace("<tmp>", tmp.path());
+    // The worker makes the save folder, so it alone refuses one that cannot be made.
+    const bool refusedByPage = sizeLimit < 0 && !message.isEmpty() && !message.startsWith(QStringLiteral("保存文件夹"));
     // A second run shows that the button serves a new worker.
     for (int run = 0; run < (message.isEmpty() ? 2 : 1); ++run) {
         button->click();
-        QCOMPARE(button->isEnabled(), sizeLimit < 0 && !message.isEmpty()); // off while a run goes on
+        QCOMPARE(button->isEnabled(), refusedByPage); // off while a run goes on
         QTRY_VERIFY_WITH_TIMEOUT(button->isEnabled(), 20000);
         QTRY_COMPARE(texts, message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(page.findChild<QProgressBar *>("progressBar")->value(), message.isEmpty() ? 4 : -1); // a failed write ends the run
+        // Refused inputs leave no save folder behind.
+        if (sizeLimit < 0 && !message.isEmpty())
+            QVERIFY(save.isEmpty() || !QFileInfo::exists(dir.filePath(save)));
         if (!message.isEmpty())
             return;
         QCOMPARE(page.findChild<QLabel *>("resultLabel")->text(), mixedResult);

@@ -16,6 +16,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSettings>
+#include <QSpinBox>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -62,6 +64,8 @@ private slots:
     void previewSample();
     void previewLeavesTheCallerFree();
     void dialog();
+    void dialogReopens_data();
+    void dialogReopens();
     void pageRunsTheRememberedStyle();
 
 private:
@@ -250,6 +254,58 @@ void TestStyle::dialog()
     dialog.findChild<QListWidget *>(QStringLiteral("presetList"))->setCurrentRow(4);
     QCOMPARE(dialog.styleName(), QStringLiteral("印刷"));
     QCOMPARE(styleToJson(dialog.style()), styleToJson(stylePresets().at(4).style));
+}
+
+void TestStyle::dialogReopens_data()
+{
+    // The page's style when the dialog is opened, the row the list shows, and the key pressed in the
+    // "图片宽度" field after typing 640 into it.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("key");
+    QTest::newRow("custom, Enter") << QStringLiteral("自定义") << -1 << int(Qt::Key_Return);
+    QTest::newRow("from a file, keypad Enter") << QStringLiteral("我的样式") << -1 << int(Qt::Key_Enter);
+    QTest::newRow("shipped, Enter") << QStringLiteral("印刷") << 4 << int(Qt::Key_Return);
+}
+
+// Reopened, the dialog shows the style in use, also when focus reaches the list; Enter in a number
+// field applies it and leaves the dialog open.
+void TestStyle::dialogReopens()
+{
+    QFETCH(QString, name);
+    QFETCH(int, row);
+    QFETCH(int, key);
+    BatchStyle style = stylePresets().at(4).style;
+    if (row < 0)
+        style.record.darkModuleColor = QColor(10, 80, 20);
+    const QLineEdit csvPath;
+    StyleChooser chooser(&csvPath);
+    chooser.choose(style, name);
+    bool checked = false;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<StyleDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        auto *list = dialog->findChild<QListWidget *>(QStringLiteral("presetList"));
+        list->setFocus(Qt::TabFocusReason);
+        QCOMPARE(dialog->styleName(), name);
+        QCOMPARE(styleToJson(dialog->style()), styleToJson(style));
+        QCOMPARE(list->selectedItems().isEmpty() ? -1 : list->row(list->selectedItems().first()), row);
+        auto *width = dialog->findChild<QSpinBox *>(QStringLiteral("imageSize"));
+        width->setFocus();
+        width->selectAll();
+        QTest::keyClicks(width, QStringLiteral("640"));
+        QTest::keyClick(width, Qt::Key(key));
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->style().record.imageSize, 640);
+        QCOMPARE(dialog->styleName(), QStringLiteral("自定义"));
+        checked = true;
+        dialog->reject();
+    });
+    chooser.findChild<QToolButton *>(QStringLiteral("styleBtn"))->click();
+    QVERIFY(checked);
+    // Cancelled: the page keeps its style and name.
+    QCOMPARE(chooser.findChild<QLabel *>()->text(), name);
+    QCOMPARE(styleToJson(chooser.style()), styleToJson(style));
 }
 
 void TestStyle::pageRunsTheRememberedStyle()
