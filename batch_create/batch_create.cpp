@@ -9,7 +9,9 @@
 #include "common/input_limits.h"
 #include "common/report_text.h"
 #include "common/run_error_log.h"
+#include "render/print_size.h"
 #include "render/qr_style_record.h"
+#include "render/vector_painter.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -40,12 +42,22 @@ struct RowPlan
     QString target;
     // An earlier row reaches the same file: this one is drawn only if that one failed.
     bool sameAsEarlier = false;
+    // Why the row fails without being drawn, when the failure has a reason of its own.
+    QString reason;
+};
+
+// A row drawn: whether its file was written, and the printed side of its modules
+// in millimetres (0 without a print width).
+struct RowDrawing
+{
+    bool written = false;
+    double printedModule = 0;
 };
 
 struct RowJob
 {
     RowPlan plan;
-    QFuture<bool> drawn;
+    QFuture<RowDrawing> drawn;
 };
 
 // What the plans of a run's rows depend on.
@@ -53,6 +65,8 @@ struct RunRules
 {
     QString savePath;
     QString suffix;
+    // Set when the rows cannot be drawn in the asked format: why.
+    QString formatRefusal;
     bool knownStyle;
     // The run's input files, which no picture may replace.
     QSet<QString> inputs;
@@ -81,11 +95,13 @@ QSet<QString> canonicalPaths(const QStringList &paths)
     return canonical;
 }
 
-bool renderRow(const RowPlan &plan, const BatchStyle &style, const BatchComposition &composition)
+RowDrawing renderRow(const RowPlan &plan, const BatchStyle &style, const BatchComposition &composition)
 {
     QrStyleRecord record = style.recordFor(plan.name, plan.content);
     composition.applyTo(record);
-    return record.render(plan.path);
+    RowDrawing drawing;
+    drawing.written = record.render(plan.path, &drawing.printedModule);
+    return drawing;
 }
 
 // Everything about a row that does not need drawing is settled here, in row order,
@@ -100,6 +116,10 @@ RowPlan planRow(const QStringList &row, int index, bool cut, RunRules &rules)
     // Without content the renderer would encode the product site instead.
     if (!rules.knownStyle || cut || plan.content.isEmpty() || !contentLengthAllowed(plan.content))
         return plan;
+    if (!rules.formatRefusal.isEmpty()) {
+        plan.reason = rules.formatRefusal;
+        return plan;
+    }
     const QString path = safeOutputPath(rules.savePath, plan.name, rules.suffix);
     const QString target = path.isEmpty() ? QString() : guardedTarget(path);
     if (target.isEmpty() || rules.inputs.contains(target))
@@ -127,6 +147,11 @@ void BatchCreate::setStyle(const BatchStyle &style)
 void BatchCreate::setJobs(int jobs)
 {
     this->jobs = jobs;
+}
+
+void BatchCreate::setFormat(const QString &format)
+{
+    this->format = format;
 }
 
 void BatchCreate::batchStart(QString jiema_path, QString save_path, QString style_type)
@@ -179,7 +204,9 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
     QElapsedTimer timer;
     timer.start();
 
-    RunRules rules{savePath, composition.outputSuffix(), styleType == QLatin1String("qrcustom"),
+    const bool vector = isVectorFormat(format);
+    const QString refusal = vector && composition.animated() ? QStringLiteral("动画背景无法保存为矢量文件") : QString();
+    RunRules rules{savePath, vector ? format : composition.outputSuffix(), refusal, styleType == QLatin1String("qrcustom"),
                    canonicalPaths({csvPath, composition.logoPath, composition.backgroundPath}), QHash<QString, bool>()};
     const QString logPath = savePath + QStringLiteral("/error_log.txt");
     if (rules.inputs.contains(guardedTarget(logPath))) {
@@ -217,7 +244,7 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
             ++index;
             if (isBlankLine(row))
                 continue;
-            RowJob job{planRow(row, index, reader.rowCut(), rules), QFuture<bool>()};
+            RowJob job{planRow(row, index, reader.rowCut(), rules), QFuture<RowDrawing>()};
             if (!job.plan.path.isEmpty() && !job.plan.sameAsEarlier)
                 job.drawn = QtConcurrent::run(&pool, renderRow, job.plan, style, composition);
             inFlight.enqueue(job);
@@ -225,13 +252,20 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         if (inFlight.isEmpty())
             break;
         const RowJob job = inFlight.dequeue();
-        report("progress", reportWithUserText(QStringLiteral("正在生成：%1"), job.plan.fields.first()));
         // A picture already written in this run is never replaced by a later row.
-        bool drawn = false;
-        if (job.plan.sameAsEarlier)
-            drawn = !rules.targets.value(job.plan.target) && renderRow(job.plan, style, composition);
-        else if (!job.plan.path.isEmpty())
-            drawn = job.drawn.result();
+        RowDrawing drawing;
+        if (job.plan.sameAsEarlier && !rules.targets.value(job.plan.target))
+            drawing = renderRow(job.plan, style, composition);
+        else if (!job.plan.sameAsEarlier && !job.plan.path.isEmpty())
+            drawing = job.drawn.result();
+        const bool drawn = drawing.written;
+        QString progress = reportWithUserText(QStringLiteral("正在生成：%1"), job.plan.fields.first());
+        if (drawn && drawing.printedModule > 0 && drawing.printedModule < smallestPrintedModule)
+            progress += QStringLiteral("（模块打印宽度 %1 毫米，小于 %2 毫米，手机可能难以识别）")
+                            .arg(drawing.printedModule, 0, 'f', 2).arg(smallestPrintedModule);
+        report("progress", progress);
+        if (!job.plan.reason.isEmpty())
+            report("failed", job.plan.reason + QLatin1Char('\n') + job.plan.name);
         if (drawn) {
             rules.targets.insert(job.plan.target, true);
             ++rendered;

@@ -22,6 +22,9 @@ public:
     // Rows drawn at once; 0, the default, draws as many as the machine has cores.
     // The files and reports are the same for every number.
     void setJobs(int jobs);
+    // The files' format: "png" (the default; "gif" on an animated background),
+    // "svg" or "pdf". A vector format refuses the rows of an animated background.
+    void setFormat(const QString &format);
 
 public slots:
     // jiema_path is the CSV file. Sends every report of the run, then deletes itself.
@@ -33,4 +36,5 @@ private:
     BatchComposition composition;
     BatchStyle style = batchPreset();
     int jobs = 0;
+    QString format = QStringLiteral("png");
 };

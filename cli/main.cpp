@@ -3,6 +3,7 @@
 #include "cli/batch_run.h"
 #include "cli/command_line.h"
 #include "cli/compose_options.h"
+#include "cli/print_options.h"
 #include "cli/style_option.h"
 #include "common/heap_reuse.h"
 
@@ -45,10 +46,15 @@ int runGenerate(const CommandLine &line)
         writeText(stderr, QStringLiteral("错误：%1\n").arg(printableText(options.error)));
         return options.exitCode;
     }
-    const StyleOption style = readStyleOption(line.options);
+    StyleOption style = readStyleOption(line.options);
     if (style.exitCode != 0) {
         writeText(stderr, QStringLiteral("错误：%1\n").arg(printableText(style.error)));
         return style.exitCode;
+    }
+    const PrintOptions print = readPrintOptions(line.options, &style.style.record);
+    if (!print.error.isEmpty()) {
+        writeText(stderr, QStringLiteral("错误：%1\n").arg(printableText(print.error)));
+        return 2;
     }
     const int jobs = readJobs(line);
     if (jobs < 0)
@@ -57,6 +63,7 @@ int runGenerate(const CommandLine &line)
     worker->setComposition(options.composition);
     worker->setStyle(style.style);
     worker->setJobs(jobs);
+    worker->setFormat(print.format);
     return runBatchWorker(worker, line.arguments.at(0), line.arguments.at(1), QStringLiteral("qrcustom"));
 }
 
@@ -91,14 +98,18 @@ const QVector<Command> commands = {
      {QStringLiteral("<CSV文件>"), QStringLiteral("<保存文件夹>")},
      {},
      {QStringLiteral("--logo <图片>"), QStringLiteral("--background <图片>"), QStringLiteral("--offset <X,Y>"),
-      QStringLiteral("--rotation <角度>"), QStringLiteral("--style <样式>"), QStringLiteral("--jobs <N>")},
+      QStringLiteral("--rotation <角度>"), QStringLiteral("--style <样式>"), QStringLiteral("--jobs <N>"),
+      QStringLiteral("--format <png|svg|pdf>"), QStringLiteral("--size <宽度>"), QStringLiteral("--dpi <N>")},
      QStringLiteral("按 CSV 文件批量生成二维码图片：首行为标题，之后每行的第一列为名称，第二列为内容\n"
                     "      --logo        在二维码中央放置 Logo 图片\n"
                     "      --background  把二维码合成到背景图片上：.gif 背景生成动画 <名称>.gif，其他图片生成 <名称>.png\n"
                     "      --offset      二维码在背景上的位置（背景像素），默认 0,0\n"
                     "      --rotation    二维码绕自身中心顺时针旋转的角度，大于 0 时生效\n"
                     "      --style       预置样式的名称（见 styles 命令）或样式文件 .json；--logo、--background 优先于样式中的图片\n"
-                    "      --jobs        同时生成的条数，默认为处理器核数；结果与条数无关"),
+                    "      --jobs        同时生成的条数，默认为处理器核数；结果与条数无关\n"
+                    "      --format      文件格式：png（默认）、svg 或 pdf（矢量，放大不模糊，字幕转为轮廓）\n"
+                    "      --size        打印宽度（二维码连同字幕），如 30mm 或 1.2in\n"
+                    "      --dpi         与 --size 一起决定 PNG 的像素数，默认 300"),
      runGenerate},
     {QStringLiteral("styles"), {}, {}, {}, QStringLiteral("列出预置样式"), runStyles},
     {QStringLiteral("decode"),

@@ -1,6 +1,7 @@
 #include "style/style_file.h"
 
 #include "common/input_limits.h"
+#include "render/print_size.h"
 #include "style/style_presets.h"
 
 #include <QDir>
@@ -78,6 +79,9 @@ const QVector<Field> &fields()
         {"labelBold", &QrStyleRecord::labelBold, 0, 1},
         {"labelFontFamily", &QrStyleRecord::labelFontFamily},
         {"plainTimingModules", &QrStyleRecord::plainTimingModules},
+        // Millimetres; 0 keeps imageSize pixels.
+        {"printWidth", &QrStyleRecord::printWidth, 0, 1000},
+        {"printDpi", &QrStyleRecord::printDpi, minPrintDpi, maxPrintDpi},
     };
     return table;
 }
@@ -190,6 +194,9 @@ QString styleFromJson(const QJsonObject &object, const QString &baseFolder, Batc
             .arg(read.record.imageSize)
             .arg(minCodeSize);
     }
+    const QString printError = printSizeError(read.record.printWidth, read.record.printDpi);
+    if (!printError.isEmpty())
+        return printError;
     *style = read;
     return QString();
 }
