@@ -4,6 +4,7 @@
 #include "cli/command_line.h"
 #include "cli/compose_options.h"
 #include "cli/print_options.h"
+#include "cli/sheet_command.h"
 #include "cli/style_option.h"
 #include "common/heap_reuse.h"
 
@@ -112,6 +113,21 @@ const QVector<Command> commands = {
                     "      --dpi         与 --size 一起决定 PNG 的像素数，默认 300"),
      runGenerate},
     {QStringLiteral("styles"), {}, {}, {}, QStringLiteral("列出预置样式"), runStyles},
+    {QStringLiteral("sheet"),
+     {QStringLiteral("<CSV文件>"), QStringLiteral("<PDF文件>")},
+     {QStringLiteral("--cut-marks")},
+     {QStringLiteral("--layout <版式>"), QStringLiteral("--page <A4|A5|Letter|宽x高mm>"), QStringLiteral("--grid <列x行>"),
+      QStringLiteral("--label <宽x高mm>"), QStringLiteral("--gap <横,纵mm>"), QStringLiteral("--margin <上,左mm>"),
+      QStringLiteral("--style <样式>"), QStringLiteral("--logo <图片>"), QStringLiteral("--background <图片>")},
+     QStringLiteral("把 CSV 文件的每一行生成为一个标签（二维码和名称，居中），按行的顺序排成一个多页 PDF 文件\n"
+                    "      --layout     标签版式的名称（见 sheets 命令）；其余选项可改动它\n"
+                    "      --page       页面大小；--grid 每页的列数和行数\n"
+                    "      --label      标签大小，默认均分页边距以内的页面；--gap 标签间距，默认 0\n"
+                    "      --margin     上边距和左边距，默认标签在页面上居中\n"
+                    "      --cut-marks  在每个标签的四角外画裁切线\n"
+                    "      失败的行写入 PDF 文件所在文件夹的 error_log.txt，不留空位；中途停止时不写 PDF 文件"),
+     runSheet},
+    {QStringLiteral("sheets"), {}, {}, {}, QStringLiteral("列出标签版式"), runSheets},
     {QStringLiteral("decode"),
      {QStringLiteral("<图片文件夹>"), QStringLiteral("<保存文件夹>")},
      {QStringLiteral("--excel")},

@@ -62,12 +62,17 @@ constexpr int quarter = 90;
 
 } // namespace
 
-void paintEye(QPainter &painter, const QrStyleRecord &style)
+void paintEyeBackdrop(QPainter &painter, const QrStyleRecord &style)
 {
     QColor backdrop(Qt::white);
     backdrop.setAlphaF(qBound(0.0, style.eyeBackdropAlpha, 1.0));
-    const int m = style.moduleSize;
     drawEyeLayer(painter, style.eyeShape, QRectF(0, 0, 450, 450), backdrop);
+}
+
+void paintEye(QPainter &painter, const QrStyleRecord &style)
+{
+    const int m = style.moduleSize;
+    paintEyeBackdrop(painter, style);
     drawEyeLayer(painter, style.eyeShape, QRectF(m, m, 350, 350), style.eyeOuterColor);
     drawEyeLayer(painter, style.eyeShape, QRectF(100, 100, 250, 250), Qt::white);
     drawEyeLayer(painter, style.eyeShape, QRectF(150, 150, 150, 150), style.eyeInnerColor);

@@ -12,6 +12,8 @@ struct QrStyleRecord;
 // the given side centred in a moduleSize square and a connected-style shape on a
 // 50 square (an unknown name gives an empty path).
 void paintEye(QPainter &painter, const QrStyleRecord &style);
+// The eye's backdrop alone, its first layer.
+void paintEyeBackdrop(QPainter &painter, const QrStyleRecord &style);
 void paintAlignment(QPainter &painter, const QrStyleRecord &style);
 QPainterPath moduleMarkPath(const QrStyleRecord &style, double side);
 QPainterPath shapedModulePath(const QString &shape);

@@ -36,6 +36,10 @@ void paintCode(QPainter &painter, const QrStyleRecord &style, const QRcode &symb
         for (const QString &name : connectedShapeNames())
             shaped.insert(name, shapedModulePath(name));
     }
+    // Square eyes of the modules' colour are their dark modules: drawn as part of
+    // the modules' path, they leave no seam beside the modules either.
+    const bool plainEyes = style.moduleShape == 0 && style.eyeShape == 0 && m == 50 && style.darkModuleSize >= m
+        && style.eyeOuterColor == style.darkModuleColor && style.eyeInnerColor == style.darkModuleColor;
     // Touching shapes of one path, filled by the non-zero rule, print as one area.
     QPainterPath dark;
     QPainterPath plainDark;
@@ -46,6 +50,24 @@ void paintCode(QPainter &painter, const QrStyleRecord &style, const QRcode &symb
         switch (stamp) {
         case CodeStamp::Eye:
         case CodeStamp::Alignment:
+            if (plainEyes) {
+                // The eye stamp starts on the separator, the alignment stamp on its pattern.
+                const QPoint first = stamp == CodeStamp::Eye ? place : place - QPoint(1, 1);
+                const int side = stamp == CodeStamp::Eye ? 7 : 5;
+                for (int row = first.y(); row < first.y() + side; ++row) {
+                    for (int column = first.x(); column < first.x() + side; ++column) {
+                        if (symbol.data[row * symbol.width + column] & 1)
+                            dark.addPath(darkMark.translated(QPointF(column + 1, row + 1) * m));
+                    }
+                }
+                if (stamp == CodeStamp::Eye) {
+                    painter.save();
+                    painter.translate(at);
+                    paintEyeBackdrop(painter, style);
+                    painter.restore();
+                }
+                break;
+            }
             painter.save();
             painter.translate(at);
             if (stamp == CodeStamp::Eye)
