@@ -23,12 +23,94 @@ constexpr int pdfResolution = 1200;
 // The SVG declares its size in whole units of this resolution: micrometres.
 constexpr int svgResolution = 25400;
 
+// The joint outline of the filled cells of a square grid of n cells a side, cell
+// places given in units of side: one loop for each edge of an area, each hole
+// included, so that the areas fill as one whatever the fill rule.
+QPainterPath cellOutline(const QVector<bool> &cells, int n, double side)
+{
+    const auto filled = [&](int x, int y) { return x >= 0 && y >= 0 && x < n && y < n && cells[y * n + x]; };
+    const auto vertex = [n](int x, int y) { return quint32(y * (n + 1) + x); };
+    // Every edge between a filled and an empty cell, by its start, the filled cell
+    // on its right.
+    QMultiHash<quint32, quint32> edges;
+    for (int y = 0; y < n; ++y) {
+        for (int x = 0; x < n; ++x) {
+            if (!filled(x, y))
+                continue;
+            if (!filled(x, y - 1))
+                edges.insert(vertex(x, y), vertex(x + 1, y));
+            if (!filled(x + 1, y))
+                edges.insert(vertex(x + 1, y), vertex(x + 1, y + 1));
+            if (!filled(x, y + 1))
+                edges.insert(vertex(x + 1, y + 1), vertex(x, y + 1));
+            if (!filled(x - 1, y))
+                edges.insert(vertex(x, y + 1), vertex(x, y));
+        }
+    }
+    const auto point = [n, side](quint32 v) { return QPointF(v % (n + 1), v / (n + 1)) * side; };
+    QPainterPath path;
+    // Each vertex has as many edges in as out: a walk from a start ends there.
+    while (!edges.isEmpty()) {
+        const auto first = edges.begin();
+        const quint32 start = first.key();
+        quint32 previous = start;
+        quint32 current = first.value();
+        edges.erase(first);
+        path.moveTo(point(start));
+        while (current != start) {
+            const auto next = edges.find(current);
+            const quint32 following = next.value();
+            edges.erase(next);
+            // Corners only: points along a straight run are left out.
+            if (current - previous != following - current)
+                path.lineTo(point(current));
+            previous = current;
+            current = following;
+        }
+        path.closeSubpath();
+    }
+    return path;
+}
+
+// Modules of one colour, filled as one path: whole squares by their joint
+// outline, other marks as shapes side by side.
+class ModuleFill
+{
+public:
+    ModuleFill(const QPainterPath &mark, bool wholeSquares, int gridSide, int moduleSide)
+        : mark(mark), wholeSquares(wholeSquares), gridSide(gridSide), moduleSide(moduleSide),
+          cells(wholeSquares ? gridSide * gridSide : 0, false)
+    {
+        shapes.setFillRule(Qt::WindingFill);
+    }
+
+    void add(QPoint place) { add(place, mark); }
+    void add(QPoint place, const QPainterPath &shape)
+    {
+        if (wholeSquares)
+            cells[place.y() * gridSide + place.x()] = true;
+        else
+            shapes.addPath(shape.translated(place * moduleSide));
+    }
+    void fill(QPainter &painter, const QColor &color) const
+    {
+        painter.fillPath(wholeSquares ? cellOutline(cells, gridSide, moduleSide) : shapes, color);
+    }
+
+private:
+    QPainterPath mark;
+    bool wholeSquares;
+    int gridSide;
+    int moduleSide;
+    QVector<bool> cells;
+    QPainterPath shapes;
+};
+
 // The code on its canvas of moduleSize units a module, one module of border.
 void paintCode(QPainter &painter, const QrStyleRecord &style, const QRcode &symbol)
 {
     const int m = style.moduleSize;
-    const QPainterPath darkMark = moduleMarkPath(style, style.darkModuleSize);
-    const QPainterPath lightMark = moduleMarkPath(style, style.lightModuleSize);
+    const int grid = symbol.width + 2;
     QPainterPath plainSquare;
     plainSquare.addRect(0, 0, m, m);
     QHash<QString, QPainterPath> shaped;
@@ -36,20 +118,28 @@ void paintCode(QPainter &painter, const QrStyleRecord &style, const QRcode &symb
         for (const QString &name : connectedShapeNames())
             shaped.insert(name, shapedModulePath(name));
     }
+    const bool square = style.moduleShape == 0;
+    ModuleFill dark(moduleMarkPath(style, style.darkModuleSize), square && style.darkModuleSize >= m, grid, m);
+    ModuleFill light(moduleMarkPath(style, style.lightModuleSize), square && style.lightModuleSize >= m, grid, m);
+    ModuleFill plainDark(plainSquare, true, grid, m);
+    ModuleFill plainLight(plainSquare, true, grid, m);
     // Square eyes of the modules' colour are their dark modules: drawn as part of
     // the modules' path, they leave no seam beside the modules either.
-    const bool plainEyes = style.moduleShape == 0 && style.eyeShape == 0 && m == 50 && style.darkModuleSize >= m
+    const bool plainEyes = square && style.eyeShape == 0 && m == 50 && style.darkModuleSize >= m
         && style.eyeOuterColor == style.darkModuleColor && style.eyeInnerColor == style.darkModuleColor;
-    // Touching shapes of one path, filled by the non-zero rule, print as one area.
-    QPainterPath dark;
-    QPainterPath plainDark;
-    dark.setFillRule(Qt::WindingFill);
-    plainDark.setFillRule(Qt::WindingFill);
     layOutStamps(style, symbol, [&](CodeStamp stamp, QPoint place, const QString &shape) {
-        const QPointF at = place * m;
         switch (stamp) {
         case CodeStamp::Eye:
         case CodeStamp::Alignment:
+            painter.save();
+            painter.translate(place * m);
+            if (!plainEyes && stamp == CodeStamp::Eye)
+                paintEye(painter, style);
+            else if (!plainEyes)
+                paintAlignment(painter, style);
+            else if (stamp == CodeStamp::Eye)
+                paintEyeBackdrop(painter, style);
+            painter.restore();
             if (plainEyes) {
                 // The eye stamp starts on the separator, the alignment stamp on its pattern.
                 const QPoint first = stamp == CodeStamp::Eye ? place : place - QPoint(1, 1);
@@ -57,42 +147,27 @@ void paintCode(QPainter &painter, const QrStyleRecord &style, const QRcode &symb
                 for (int row = first.y(); row < first.y() + side; ++row) {
                     for (int column = first.x(); column < first.x() + side; ++column) {
                         if (symbol.data[row * symbol.width + column] & 1)
-                            dark.addPath(darkMark.translated(QPointF(column + 1, row + 1) * m));
+                            dark.add(QPoint(column + 1, row + 1));
                     }
                 }
-                if (stamp == CodeStamp::Eye) {
-                    painter.save();
-                    painter.translate(at);
-                    paintEyeBackdrop(painter, style);
-                    painter.restore();
-                }
-                break;
             }
-            painter.save();
-            painter.translate(at);
-            if (stamp == CodeStamp::Eye)
-                paintEye(painter, style);
-            else
-                paintAlignment(painter, style);
-            painter.restore();
             break;
-        case CodeStamp::LightModule: painter.fillPath(lightMark.translated(at), style.lightModuleColor); break;
-        case CodeStamp::PlainLight: painter.fillPath(plainSquare.translated(at), Qt::white); break;
-        case CodeStamp::PlainDark: plainDark.addPath(plainSquare.translated(at)); break;
+        case CodeStamp::LightModule: light.add(place); break;
+        case CodeStamp::PlainLight: plainLight.add(place); break;
+        case CodeStamp::PlainDark: plainDark.add(place); break;
         case CodeStamp::DarkModule:
-            if (style.moduleShape != 2)
-                dark.addPath(darkMark.translated(at));
+            if (style.moduleShape == 2)
+                dark.add(place, shaped.value(shape));
             else
-                dark.addPath(shaped.value(shape).translated(at));
+                dark.add(place);
             break;
         }
     });
-    // Modules of the default size leave nothing between them: their outline is the
-    // union, which also keeps the file small.
-    if (style.moduleShape == 0 && style.darkModuleSize >= m)
-        dark = dark.simplified();
-    painter.fillPath(plainDark.simplified(), Qt::black);
-    painter.fillPath(dark, style.darkModuleColor);
+    // One fill a colour: a file of a few shapes, not of one for every module.
+    light.fill(painter, style.lightModuleColor);
+    plainLight.fill(painter, Qt::white);
+    plainDark.fill(painter, Qt::black);
+    dark.fill(painter, style.darkModuleColor);
 }
 
 // The canvas with its code and caption, in canvas pixels.
