@@ -1,8 +1,8 @@
 #include "batch_create/batch_create.h"
 
+#include "batch_create/csv_first_pass.h"
 #include "batch_create/csv_reader.h"
 #include "batch_create/safe_output_path.h"
-#include "common/csv_field.h"
 #include "common/elapsed_text.h"
 #include "common/file_utils.h"
 #include "common/guarded_file.h"
@@ -73,16 +73,6 @@ struct RunRules
     // Every file the rows reach, and whether a picture was written to it.
     QHash<QString, bool> targets;
 };
-
-bool isBlankLine(const QStringList &row)
-{
-    return row.size() == 1 && row.first().isEmpty();
-}
-
-QByteArray logLine(const QStringList &fields)
-{
-    return (joinCsvFields(fields) + QLatin1Char('\n')).toUtf8();
-}
 
 QSet<QString> canonicalPaths(const QStringList &paths)
 {
@@ -170,24 +160,14 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
     // A first pass counts the rows for the progress total and tells a file that
     // cannot be read, or is no text, from an empty one; rows are never all in memory.
     CsvReader reader(csvPath);
+    const CsvFirstPass firstPass = readFirstPass(reader, csvPath);
+    if (!firstPass.error.isEmpty()) {
+        report("warning", firstPass.error);
+        return;
+    }
+    const QStringList &heading = firstPass.heading;
+    const int total = firstPass.dataRows;
     QStringList row;
-    QStringList heading;
-    int rowCount = 0;
-    int total = 0;
-    while (reader.readRow(row)) {
-        if (rowCount++ == 0)
-            heading = row;
-        else if (!isBlankLine(row))
-            ++total;
-    }
-    if (reader.status() != CsvReader::Finished) {
-        report("warning", reportWithUserText(unreadableCsvText, csvPath));
-        return;
-    }
-    if (rowCount == 0) {
-        report("warning", QStringLiteral("请选择正确csv文件"));
-        return;
-    }
     // Pictures every row shares are read once; a run that cannot use them does nothing.
     composition = style.compositionWith(composition);
     const QString compositionError = composition.load(style.recordFor(QStringLiteral("1"), QString()));

@@ -1,7 +1,7 @@
 #include "batch_create/sheet_create.h"
 
+#include "batch_create/csv_first_pass.h"
 #include "batch_create/csv_reader.h"
-#include "common/csv_field.h"
 #include "common/elapsed_text.h"
 #include "common/guarded_file.h"
 #include "common/input_limits.h"
@@ -26,16 +26,6 @@ const QString writeFailedText = QStringLiteral("标签文件写入失败，请�
 // Empty space kept round the code inside its label.
 constexpr double labelEdge = 1.0;
 constexpr int pdfResolution = 1200;
-
-bool isBlankLine(const QStringList &row)
-{
-    return row.size() == 1 && row.first().isEmpty();
-}
-
-QByteArray logLine(const QStringList &fields)
-{
-    return (joinCsvFields(fields) + QLatin1Char('\n')).toUtf8();
-}
 
 void drawCutMarks(QPainter &painter, const SheetLayout &layout)
 {
@@ -117,24 +107,14 @@ void SheetCreate::run(const QString &csvPath, const QString &pdfPath)
         return;
     }
     CsvReader reader(csvPath);
+    const CsvFirstPass firstPass = readFirstPass(reader, csvPath);
+    if (!firstPass.error.isEmpty()) {
+        report("warning", firstPass.error);
+        return;
+    }
+    const QStringList &heading = firstPass.heading;
+    const int total = firstPass.dataRows;
     QStringList row;
-    QStringList heading;
-    int rowCount = 0;
-    int total = 0;
-    while (reader.readRow(row)) {
-        if (rowCount++ == 0)
-            heading = row;
-        else if (!isBlankLine(row))
-            ++total;
-    }
-    if (reader.status() != CsvReader::Finished) {
-        report("warning", reportWithUserText(unreadableCsvText, csvPath));
-        return;
-    }
-    if (rowCount == 0) {
-        report("warning", QStringLiteral("请选择正确csv文件"));
-        return;
-    }
     if (total > maxSheetLabels) {
         report("warning", QStringLiteral("CSV 文件有 %1 行，一个标签文件最多 %2 个标签，请分成几个文件").arg(total).arg(maxSheetLabels));
         return;
