@@ -1,8 +1,8 @@
 #include "batch_create/batch_create.h"
 
+#include "batch_create/csv_first_pass.h"
 #include "batch_create/csv_reader.h"
 #include "batch_create/safe_output_path.h"
-#include "common/csv_field.h"
 #include "common/elapsed_text.h"
 #include "common/file_utils.h"
 #include "common/guarded_file.h"
@@ -10,7 +10,9 @@
 #include "common/input_limits.h"
 #include "common/report_text.h"
 #include "common/run_error_log.h"
+#include "render/print_size.h"
 #include "render/qr_style_record.h"
+#include "render/vector_painter.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -76,10 +78,18 @@ struct RowPlan
 
 enum class RowResult { Drawn, Failed, WriteFailed };
 
+// A row drawn: whether its file was written, and the printed side of its modules
+// in millimetres (0 without a print width).
+struct RowDrawing
+{
+    RowResult result = RowResult::Failed;
+    double printedModule = 0;
+};
+
 struct RowJob
 {
     RowPlan plan;
-    QFuture<RowResult> drawn;
+    QFuture<RowDrawing> drawn;
     bool skipped = false;
 };
 
@@ -100,6 +110,8 @@ struct RunRules
 {
     QString savePath;
     QString suffix;
+    // Set when the rows cannot be drawn in the asked format: why.
+    QString formatRefusal;
     bool knownStyle;
     // The run's input files, which no picture may replace.
     QSet<FileId> inputs;
@@ -108,16 +120,6 @@ struct RunRules
     // Every file the rows reach, and whether a picture was written to it.
     QHash<QString, bool> targets;
 };
-
-bool isBlankLine(const QStringList &row)
-{
-    return row.size() == 1 && row.first().isEmpty();
-}
-
-QByteArray logLine(const QStringList &fields)
-{
-    return (joinCsvFields(fields) + QLatin1Char('\n')).toUtf8();
-}
 
 QSet<FileId> fileIds(const QStringList &paths)
 {
@@ -136,14 +138,17 @@ bool isInput(const QString &target, const RunRules &rules)
     return id != FileId() && rules.inputs.contains(id);
 }
 
-RowResult renderRow(const RowPlan &plan, const BatchStyle &style, const BatchComposition &composition)
+RowDrawing renderRow(const RowPlan &plan, const BatchStyle &style, const BatchComposition &composition)
 {
     const int diskFailures = guardedDiskFailures();
     QrStyleRecord record = style.recordFor(plan.name, plan.content);
     composition.applyTo(record);
-    if (record.render(plan.path))
-        return RowResult::Drawn;
-    return guardedDiskFailures() != diskFailures ? RowResult::WriteFailed : RowResult::Failed;
+    RowDrawing drawing;
+    if (record.render(plan.path, &drawing.printedModule))
+        drawing.result = RowResult::Drawn;
+    else if (guardedDiskFailures() != diskFailures)
+        drawing.result = RowResult::WriteFailed;
+    return drawing;
 }
 
 // Everything about a row that does not need drawing is settled here, in row order,
@@ -166,6 +171,8 @@ RowPlan planRow(const QStringList &row, int index, bool cut, RunRules &rules)
         plan.reason = emptyContentReason;
     else if (!contentLengthAllowed(plan.content))
         plan.reason = contentTooLongReason;
+    else if (!rules.formatRefusal.isEmpty())
+        plan.reason = rules.formatRefusal;
     else if (path.isEmpty() && QFile::encodeName(plan.name + QLatin1Char('.') + rules.suffix).size() > maxFileNameBytes)
         plan.reason = nameTooLongReason;
     else if (path.isEmpty())
@@ -206,6 +213,11 @@ void BatchCreate::setSkipExisting(bool skip)
     skipExisting = skip;
 }
 
+void BatchCreate::setFormat(const QString &format)
+{
+    this->format = format;
+}
+
 void BatchCreate::batchStart(QString jiema_path, QString save_path, QString style_type)
 {
     run(jiema_path, save_path, style_type.isEmpty() ? QStringLiteral("qrcustom") : style_type);
@@ -222,36 +234,14 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
     // A first pass counts the rows for the progress total and tells a file that
     // cannot be read, or is no text, from an empty one; rows are never all in memory.
     CsvReader reader(csvPath);
+    const CsvFirstPass firstPass = readFirstPass(reader, csvPath, shard);
+    if (!firstPass.error.isEmpty()) {
+        report("warning", firstPass.error);
+        return;
+    }
+    const QStringList &heading = firstPass.heading;
+    const int total = firstPass.dataRows;
     QStringList row;
-    QStringList heading;
-    int rowCount = 0;
-    int total = 0;
-    bool blankOnly = true;
-    qint64 dataRows = 0;
-    while (reader.readRow(row)) {
-        blankOnly = blankOnly && isBlankLine(row);
-        if (rowCount++ == 0)
-            heading = row;
-        else if (!isBlankLine(row) && shard.holds(dataRows++))
-            ++total;
-    }
-    if (reader.status() == CsvReader::NotText) {
-        report("warning", reportWithUserText(QStringLiteral("不是文本文件，无法作为CSV文件读取：<br>%1"), csvPath));
-        return;
-    }
-    if (reader.status() != CsvReader::Finished) {
-        report("warning", reportWithUserText(unreadableCsvText, csvPath));
-        return;
-    }
-    // Not even a heading: an empty file is refused like one that cannot be read.
-    if (blankOnly && (rowCount > 0 || !reader.sawText())) {
-        report("warning", reportWithUserText(unreadableCsvText + QStringLiteral("（文件是空的）"), csvPath));
-        return;
-    }
-    if (rowCount == 0) {
-        report("warning", QStringLiteral("请选择正确csv文件"));
-        return;
-    }
     // Pictures every row shares are read once; a run that cannot use them does nothing.
     composition = style.compositionWith(composition);
     const QString compositionError = composition.load(style.recordFor(QStringLiteral("1"), QString()));
@@ -273,7 +263,9 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
     QElapsedTimer timer;
     timer.start();
 
-    RunRules rules{savePath, composition.outputSuffix(), styleType == QLatin1String("qrcustom"),
+    const bool vector = isVectorFormat(format);
+    const QString refusal = vector && composition.animated() ? QStringLiteral("动画背景无法保存为矢量文件") : QString();
+    RunRules rules{savePath, vector ? format : composition.outputSuffix(), refusal, styleType == QLatin1String("qrcustom"),
                    fileIds({csvPath, composition.logoPath, composition.backgroundPath}), saveFolder.ignoresLetterCase(),
                    QHash<QString, bool>()};
     const QString logPath = savePath + QStringLiteral("/error_log.txt");
@@ -304,7 +296,7 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
     QQueue<RowJob> inFlight;
     QThread *thread = QThread::currentThread();
     int index = 0;
-    dataRows = 0;
+    qint64 dataRows = 0;
     int rendered = 0;
     int skipped = 0;
     int done = 0;
@@ -314,7 +306,7 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
             ++index;
             if (isBlankLine(row) || !shard.holds(dataRows++))
                 continue;
-            RowJob job{planRow(row, index, reader.rowCut(), rules), QFuture<RowResult>()};
+            RowJob job{planRow(row, index, reader.rowCut(), rules), QFuture<RowDrawing>()};
             // A picture put in place is whole, so one that exists is kept.
             job.skipped = skipExisting && job.plan.reason.isEmpty() && !job.plan.sameAsEarlier && QFileInfo::exists(job.plan.path);
             if (job.skipped)
@@ -326,28 +318,32 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         if (inFlight.isEmpty())
             break;
         const RowJob job = inFlight.dequeue();
-        // A row without a name is saved under its row number, and says so.
-        const QString shownName = !job.plan.fields.first().isEmpty() || job.plan.path.isEmpty()
-            ? job.plan.fields.first()
-            : QStringLiteral("第 %1 行数据（名称为空，保存为 %2）").arg(job.plan.name, QFileInfo(job.plan.path).fileName());
-        report("progress", reportWithUserText(QStringLiteral("正在生成：%1"), shownName));
         // A picture already written in this run is never replaced by a later row.
-        RowResult result = RowResult::Failed;
+        RowDrawing drawing;
         QString reason = job.plan.reason;
         if (job.plan.sameAsEarlier && rules.targets.value(job.plan.target))
             reason = duplicateNameReason;
         else if (job.plan.sameAsEarlier)
-            result = renderRow(job.plan, style, composition);
+            drawing = renderRow(job.plan, style, composition);
         else if (reason.isEmpty() && !job.skipped)
-            result = job.drawn.result();
+            drawing = job.drawn.result();
+        // A row without a name is saved under its row number, and says so.
+        const QString shownName = !job.plan.fields.first().isEmpty() || job.plan.path.isEmpty()
+            ? job.plan.fields.first()
+            : QStringLiteral("第 %1 行数据（名称为空，保存为 %2）").arg(job.plan.name, QFileInfo(job.plan.path).fileName());
+        QString progress = reportWithUserText(QStringLiteral("正在生成：%1"), shownName);
+        if (drawing.result == RowResult::Drawn && drawing.printedModule > 0 && drawing.printedModule < smallestPrintedModule)
+            progress += QStringLiteral("（模块打印宽度 %1 毫米，小于 %2 毫米，手机可能难以识别）")
+                            .arg(drawing.printedModule, 0, 'f', 2).arg(smallestPrintedModule);
+        report("progress", progress);
         // A full disk ends the run: every later row would fail the same way.
-        if (result == RowResult::WriteFailed) {
+        if (drawing.result == RowResult::WriteFailed) {
             report("warning", writeFailedText);
             return;
         }
         if (job.skipped) {
             ++skipped;
-        } else if (result == RowResult::Drawn) {
+        } else if (drawing.result == RowResult::Drawn) {
             rules.targets.insert(job.plan.target, true);
             ++rendered;
             reportSuccess(job.plan.path, job.plan.name);

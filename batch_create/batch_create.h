@@ -29,6 +29,9 @@ public:
     // Rows whose picture is already in the save folder are left as they are and
     // counted apart, so that a stopped run can be resumed; by default they are replaced.
     void setSkipExisting(bool skip);
+    // The files' format: "png" (the default; "gif" on an animated background),
+    // "svg" or "pdf". A vector format refuses the rows of an animated background.
+    void setFormat(const QString &format);
 
 public slots:
     // jiema_path is the CSV file. Sends every report of the run, then deletes itself.
@@ -42,4 +45,5 @@ private:
     int jobs = 0;
     BatchShard shard;
     bool skipExisting = false;
+    QString format = QStringLiteral("png");
 };

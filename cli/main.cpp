@@ -5,6 +5,8 @@
 #include "cli/command_line.h"
 #include "cli/compose_options.h"
 #include "cli/shard_option.h"
+#include "cli/print_options.h"
+#include "cli/sheet_command.h"
 #include "cli/style_option.h"
 #include "common/heap_reuse.h"
 
@@ -72,10 +74,15 @@ int runGenerate(const CommandLine &line)
         writeText(stderr, QStringLiteral("错误：%1\n").arg(printableText(options.error)));
         return options.exitCode;
     }
-    const StyleOption style = readStyleOption(line.options);
+    StyleOption style = readStyleOption(line.options);
     if (style.exitCode != 0) {
         writeText(stderr, QStringLiteral("错误：%1\n").arg(printableText(style.error)));
         return style.exitCode;
+    }
+    const PrintOptions print = readPrintOptions(line.options, &style.style.record);
+    if (!print.error.isEmpty()) {
+        writeText(stderr, QStringLiteral("错误：%1\n").arg(printableText(print.error)));
+        return 2;
     }
     const int jobs = readJobs(line);
     BatchShard shard;
@@ -86,6 +93,7 @@ int runGenerate(const CommandLine &line)
     worker->setComposition(options.composition);
     worker->setStyle(style.style);
     worker->setJobs(jobs);
+    worker->setFormat(print.format);
     worker->setSkipExisting(line.flags.contains(QLatin1String("--skip-existing")));
     if (headingLooksLikeData(line.arguments.at(0)))
         writeText(stderr, QStringLiteral("注意：CSV文件的第一行看起来是数据，但它作为标题，不会生成图片\n"));
@@ -133,7 +141,8 @@ const QVector<Command> commands = {
      {QStringLiteral("--json"), QStringLiteral("--skip-existing")},
      {QStringLiteral("--logo <图片>"), QStringLiteral("--background <图片>"), QStringLiteral("--offset <X,Y>"),
       QStringLiteral("--rotation <角度>"), QStringLiteral("--style <样式>"), QStringLiteral("--jobs <N>"),
-      QStringLiteral("--shard <K/N>")},
+      QStringLiteral("--shard <K/N>"), QStringLiteral("--format <png|svg|pdf>"), QStringLiteral("--size <宽度>"),
+      QStringLiteral("--dpi <N>")},
      QStringLiteral("按 CSV 文件批量生成二维码图片：首行为标题，之后每行的第一列为名称，第二列为内容\n"
                     "      --logo        在二维码中央放置 Logo 图片\n"
                     "      --background  把二维码合成到背景图片上：.gif 背景生成动画 <名称>.gif，其他图片生成 <名称>.png\n"
@@ -144,9 +153,27 @@ const QVector<Command> commands = {
                     "      --json        每行输出一个 JSON 对象：每个条目一个，最后是汇总\n"
                     "      --shard       只做 N 份中的第 K 份（K 从 0 起）：序号除以 N 余 K 的数据行\n"
                     "      --skip-existing  保存文件夹中已有同名图片的行不再生成，另计为“跳过”，用于接着中断的运行继续；\n"
-                    "                    默认覆盖"),
+                    "                    默认覆盖\n"
+                    "      --format      文件格式：png（默认）、svg 或 pdf（矢量，放大不模糊，字幕转为轮廓）\n"
+                    "      --size        打印宽度（二维码连同字幕），如 30mm 或 1.2in\n"
+                    "      --dpi         与 --size 一起决定 PNG 的像素数，默认 300"),
      runGenerate},
     {QStringLiteral("styles"), {}, {}, {}, QStringLiteral("列出预置样式"), runStyles},
+    {QStringLiteral("sheet"),
+     {QStringLiteral("<CSV文件>"), QStringLiteral("<PDF文件>")},
+     {QStringLiteral("--cut-marks")},
+     {QStringLiteral("--layout <版式>"), QStringLiteral("--page <A4|A5|Letter|宽x高mm>"), QStringLiteral("--grid <列x行>"),
+      QStringLiteral("--label <宽x高mm>"), QStringLiteral("--gap <横,纵mm>"), QStringLiteral("--margin <上,左mm>"),
+      QStringLiteral("--style <样式>"), QStringLiteral("--logo <图片>"), QStringLiteral("--background <图片>")},
+     QStringLiteral("把 CSV 文件的每一行生成为一个标签（二维码和名称，居中），按行的顺序排成一个多页 PDF 文件\n"
+                    "      --layout     标签版式的名称（见 sheets 命令）；其余选项可改动它\n"
+                    "      --page       页面大小；--grid 每页的列数和行数\n"
+                    "      --label      标签大小，默认均分页边距以内的页面；--gap 标签间距，默认 0\n"
+                    "      --margin     上边距和左边距，默认标签在页面上居中\n"
+                    "      --cut-marks  在每个标签的四角外画裁切线\n"
+                    "      失败的行写入 PDF 文件所在文件夹的 error_log.txt，不留空位；中途停止时不写 PDF 文件"),
+     runSheet},
+    {QStringLiteral("sheets"), {}, {}, {}, QStringLiteral("列出标签版式"), runSheets},
     {QStringLiteral("decode"),
      {QStringLiteral("<图片文件夹>"), QStringLiteral("<保存文件夹>")},
      {QStringLiteral("--excel"), QStringLiteral("--json")},

@@ -38,6 +38,15 @@ constexpr qint64 maxCsvRowChars = 16 * 1024 * 1024;
 // Largest style file read; a style takes about a kilobyte.
 constexpr qint64 maxStyleFileBytes = 64 * 1024;
 
+// Resolutions a printed PNG may ask for, and the widest it may get so: a printed
+// code's canvas is drawn in memory at full size.
+constexpr int minPrintDpi = 72;
+constexpr int maxPrintDpi = 2400;
+constexpr int maxPrintPixels = 8000;
+
+// Most labels one sheet file takes: a run of a whole product catalogue.
+constexpr int maxSheetLabels = 1'000'000;
+
 class QImageReader;
 class QString;
 

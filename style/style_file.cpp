@@ -3,6 +3,7 @@
 #include "common/input_file.h"
 #include "common/input_limits.h"
 #include "render/qr_style_record.h"
+#include "render/print_size.h"
 #include "style/style_presets.h"
 
 #include <QDir>
@@ -82,6 +83,9 @@ const QVector<Field> &fields()
         {"labelBold", &QrStyleRecord::labelBold, 0, 1},
         {"labelFontFamily", &QrStyleRecord::labelFontFamily},
         {"plainTimingModules", &QrStyleRecord::plainTimingModules},
+        // Millimetres; 0 keeps imageSize pixels.
+        {"printWidth", &QrStyleRecord::printWidth, 0, 1000},
+        {"printDpi", &QrStyleRecord::printDpi, minPrintDpi, maxPrintDpi},
     };
     return table;
 }
@@ -206,6 +210,9 @@ QString styleFromJson(const QJsonObject &object, const QString &baseFolder, Batc
             .arg(grown.canvasHeight())
             .arg(maxPicturePixels / 10000);
     }
+    const QString printError = printSizeError(read.record.printWidth, read.record.printDpi);
+    if (!printError.isEmpty())
+        return printError;
     *style = read;
     return QString();
 }

@@ -129,7 +129,8 @@ void TestStyle::roundTrip()
         "eyeBackdropAlpha": 0.25, "eyeOuterColor": "#112233", "eyeInnerColor": "#445566",
         "lightModuleColor": "#fffff0", "lightModuleSize": 40, "darkModuleColor": "#102030", "darkModuleSize": 45.5,
         "labelPointSize": 18, "labelLetterSpacing": 3, "labelColor": "#a01010", "labelPosition": "top",
-        "labelBold": 1, "labelFontFamily": "ZCOOL-Kuaile", "plainTimingModules": true, "caption": false})";
+        "labelBold": 1, "labelFontFamily": "ZCOOL-Kuaile", "plainTimingModules": true, "printWidth": 38.1,
+        "printDpi": 600, "caption": false})";
     QTemporaryDir tmp;
     QVERIFY(writeFile(tmp.filePath(QStringLiteral("in.json")), text));
     BatchStyle style;

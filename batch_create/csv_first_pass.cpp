@@ -1,0 +1,43 @@
+#include "batch_create/csv_first_pass.h"
+
+#include "batch_create/csv_reader.h"
+#include "common/batch_shard.h"
+#include "common/csv_field.h"
+#include "common/report_text.h"
+
+CsvFirstPass readFirstPass(CsvReader &reader, const QString &csvPath, const BatchShard &shard)
+{
+    CsvFirstPass pass;
+    QStringList row;
+    int rowCount = 0;
+    qint64 dataRows = 0;
+    bool blankOnly = true;
+    while (reader.readRow(row)) {
+        blankOnly = blankOnly && isBlankLine(row);
+        if (rowCount++ == 0)
+            pass.heading = row;
+        else if (!isBlankLine(row) && shard.holds(dataRows++))
+            ++pass.dataRows;
+    }
+    const QString unreadable = QStringLiteral("无法读取CSV文件：<br>%1");
+    if (reader.status() == CsvReader::NotText)
+        pass.error = reportWithUserText(QStringLiteral("不是文本文件，无法作为CSV文件读取：<br>%1"), csvPath);
+    else if (reader.status() != CsvReader::Finished)
+        pass.error = reportWithUserText(unreadable, csvPath);
+    // Not even a heading: an empty file is refused like one that cannot be read.
+    else if (blankOnly && (rowCount > 0 || !reader.sawText()))
+        pass.error = reportWithUserText(unreadable + QStringLiteral("（文件是空的）"), csvPath);
+    else if (rowCount == 0)
+        pass.error = QStringLiteral("请选择正确csv文件");
+    return pass;
+}
+
+bool isBlankLine(const QStringList &row)
+{
+    return row.size() == 1 && row.first().isEmpty();
+}
+
+QByteArray logLine(const QStringList &fields)
+{
+    return (joinCsvFields(fields) + QLatin1Char('\n')).toUtf8();
+}

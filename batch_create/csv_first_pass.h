@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+struct BatchShard;
+class CsvReader;
+
+// What a first pass over a CSV file tells a run before its first row: the
+// heading, the number of data rows for the progress total, and whether the file
+// can be used at all.
+struct CsvFirstPass
+{
+    QStringList heading;
+    int dataRows = 0;
+    // Empty when the file can be used, otherwise the Chinese warning that ends the run.
+    QString error;
+};
+
+// Reads the whole file once, never holding more than a row; the reader is left at its end.
+// The data rows counted are the shard's.
+CsvFirstPass readFirstPass(CsvReader &reader, const QString &csvPath, const BatchShard &shard);
+
+// A line with nothing on it, which is no row.
+bool isBlankLine(const QStringList &row);
+
+// A row as a line of the error log.
+QByteArray logLine(const QStringList &fields);
