@@ -36,6 +36,10 @@ apt install -y -qq --no-install-recommends "./$deb" bash-completion >/dev/null
 echo "installed $deb"
 installed=$(dpkg -L glyphora)
 
+for font in /usr/share/glyphora/assets/SourceHanSerifCN-{Regular,Bold}.otf; do
+  [ -f "$font" ] && [ -r "$font" ] || fail "caption font $font cannot be read"
+done
+
 cd "$work"
 [ "$(command -v glyphora-batch)" = /usr/bin/glyphora-batch ] || fail "glyphora-batch is not /usr/bin/glyphora-batch"
 [ "$(glyphora-batch --version)" = "glyphora-batch $version" ] || fail "glyphora-batch --version: $(glyphora-batch --version)"

@@ -21,9 +21,9 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # Models, fonts and the programs; then configure again so that the manual
-# pages find help2man.
+# pages find help2man, with the fonts as links to Debian's.
 GLYPHORA_BUILD_DIR=$build "$root/scripts/setup.sh"
-cmake "$build" >/dev/null
+cmake "$build" -DGLYPHORA_LINK_SYSTEM_FONTS=ON >/dev/null
 cmake --build "$build" >/dev/null
 
 rm -f "$build"/glyphora_*.deb
