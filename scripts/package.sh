@@ -9,7 +9,7 @@ build=${GLYPHORA_BUILD_DIR:-$root/build}
 as_root() {
   if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
 }
-tools=(dpkg-dev file fakeroot lintian appstream help2man gzip desktop-file-utils)
+tools=(dpkg-dev file fakeroot lintian appstream gzip desktop-file-utils)
 missing=()
 for p in "${tools[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -21,13 +21,17 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # Models, fonts and the programs; then configure again so that the manual
-# pages find help2man, with the fonts as links to Debian's.
+# pages are made, with the fonts as links to Debian's.
 GLYPHORA_BUILD_DIR=$build "$root/scripts/setup.sh"
 cmake "$build" -DGLYPHORA_LINK_SYSTEM_FONTS=ON >/dev/null
-cmake --build "$build" >/dev/null
+quiet() {
+  local out
+  out=$("$@" 2>&1) || { printf '%s\n' "$out" >&2; return 1; }
+}
+quiet cmake --build "$build"
 
 rm -f "$build"/glyphora_*.deb
-(cd "$build" && cpack -G DEB >/dev/null)
+(cd "$build" && quiet cpack -G DEB)
 deb=$(ls "$build"/glyphora_*_amd64.deb)
 echo "$deb"
 
