@@ -21,6 +21,11 @@ debs=(glyphora_*_amd64.deb)
 deb=${debs[0]}
 version=$(dpkg-deb -f "$deb" Version)
 
+# An installed copy would hide files the package leaves behind.
+if dpkg-query -W -f='${Status}' glyphora 2>/dev/null | grep -q installed; then
+  apt purge -y -qq glyphora >/dev/null
+fi
+
 # What lay on the machine before, so that shared folders such as /usr/bin are
 # not taken for leftovers.
 before=$(mktemp)
