@@ -32,7 +32,6 @@
 
 namespace {
 
-const QString unreadableCsvText = QStringLiteral("无法读取CSV文件：<br>%1");
 const QString writeFailedText = QStringLiteral("保存文件写入失败，请检查文件夹权限");
 
 // Why a row fails, as the command line and the pages show it beside the row's name.
@@ -367,7 +366,7 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         return;
     }
     if (reader.status() != CsvReader::Finished && reader.status() != CsvReader::Reading) {
-        report("warning", reportWithUserText(unreadableCsvText, csvPath));
+        report("warning", unreadableCsvMessage(csvPath));
         return;
     }
     if (reader.status() == CsvReader::Reading) {

@@ -19,17 +19,21 @@ CsvFirstPass readFirstPass(CsvReader &reader, const QString &csvPath, const Batc
         else if (!isBlankLine(row) && shard.holds(dataRows++))
             ++pass.dataRows;
     }
-    const QString unreadable = QStringLiteral("无法读取CSV文件：<br>%1");
     if (reader.status() == CsvReader::NotText)
         pass.error = reportWithUserText(QStringLiteral("不是文本文件，无法作为CSV文件读取：<br>%1"), csvPath);
     else if (reader.status() != CsvReader::Finished)
-        pass.error = reportWithUserText(unreadable, csvPath);
+        pass.error = unreadableCsvMessage(csvPath);
     // Not even a heading: an empty file is refused like one that cannot be read.
     else if (blankOnly && (rowCount > 0 || !reader.sawText()))
-        pass.error = reportWithUserText(unreadable + QStringLiteral("（文件是空的）"), csvPath);
+        pass.error = unreadableCsvMessage(csvPath, QStringLiteral("（文件是空的）"));
     else if (rowCount == 0)
         pass.error = QStringLiteral("请选择正确csv文件");
     return pass;
+}
+
+QString unreadableCsvMessage(const QString &csvPath, const QString &detail)
+{
+    return reportWithUserText(QStringLiteral("无法读取CSV文件：<br>%1") + detail, csvPath);
 }
 
 bool isBlankLine(const QStringList &row)

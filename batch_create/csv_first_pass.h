@@ -22,6 +22,10 @@ struct CsvFirstPass
 // The data rows counted are the shard's.
 CsvFirstPass readFirstPass(CsvReader &reader, const QString &csvPath, const BatchShard &shard);
 
+// The warning for a CSV file that cannot be read, the path on a line of its own;
+// detail, if any, says why.
+QString unreadableCsvMessage(const QString &csvPath, const QString &detail = QString());
+
 // A line with nothing on it, which is no row.
 bool isBlankLine(const QStringList &row);
 

@@ -21,7 +21,6 @@
 
 namespace {
 
-const QString unreadableCsvText = QStringLiteral("无法读取CSV文件：%1");
 const QString writeFailedText = QStringLiteral("标签文件写入失败，请检查文件夹权限和磁盘空间");
 
 // Empty space kept round the code inside its label.
@@ -225,7 +224,7 @@ void SheetCreate::run(const QString &csvPath, const QString &pdfPath)
         return;
     }
     if (reader.status() != CsvReader::Finished) {
-        report("warning", reportWithUserText(unreadableCsvText, csvPath));
+        report("warning", unreadableCsvMessage(csvPath));
         return;
     }
     if (placed == 0) {
