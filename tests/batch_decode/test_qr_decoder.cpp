@@ -287,6 +287,11 @@ cv::Mat greyMat(const QImage &image)
     return cv::Mat(grey.height(), grey.width(), CV_8UC1, const_cast<uchar *>(grey.constBits()), size_t(grey.bytesPerLine())).clone();
 }
 
+QImage greyImage(const cv::Mat &grey)
+{
+    return QImage(grey.data, grey.cols, grey.rows, int(grey.step), QImage::Format_Grayscale8).copy();
+}
+
 void TestQrDecoder::variant_data()
 {
     QTest::addColumn<int>("variant");
@@ -303,7 +308,14 @@ void TestQrDecoder::variant_data()
     cv::Mat warped;
     cv::warpPerspective(flat, warped, cv::getPerspectiveTransform(from, to), flat.size(), cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(255));
     QTest::newRow("strong perspective, turned") << int(PictureVariant::Turned)
-        << QImage(warped.data, warped.cols, warped.rows, int(warped.step), QImage::Format_Grayscale8).copy() << QPointF(200, 80);
+        << greyImage(warped) << QPointF(200, 80);
+    // The code seen from far off its left side, its right side a third as tall as its left one, slightly blurred.
+    const std::vector<cv::Point2f> square{{68, 68}, {332, 68}, {332, 332}, {68, 332}}, seen{{60, 40}, {340, 150}, {340, 250}, {60, 360}};
+    cv::Mat steep;
+    cv::warpPerspective(flat, steep, cv::getPerspectiveTransform(square, seen), flat.size(), cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(255));
+    cv::GaussianBlur(steep, steep, cv::Size(0, 0), 1.2);
+    QTest::newRow("strong perspective with blur, rectified") << int(PictureVariant::Rectified)
+        << greyImage(steep) << QPointF(200, 200);
 }
 
 // Each picture is beyond the detector as it is and within it in one variant only.
