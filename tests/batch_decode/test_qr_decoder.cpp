@@ -309,6 +309,14 @@ void TestQrDecoder::variant_data()
     cv::warpPerspective(flat, warped, cv::getPerspectiveTransform(from, to), flat.size(), cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(255));
     QTest::newRow("strong perspective, turned") << int(PictureVariant::Turned)
         << greyImage(warped) << QPointF(200, 80);
+    // A 41-module code at 1.2 pixels a module in a noisy thumbnail; the noise is drawn the same every run.
+    const QImage big = symbolImage(QRcode_encodeString(url.toUtf8().constData(), 6, QR_ECLEVEL_M, QR_MODE_8, 1));
+    cv::Mat tiny = greyMat(big.scaled(59, 59, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)), noisy, noise(tiny.size(), CV_16S);
+    cv::RNG(1).fill(noise, cv::RNG::NORMAL, 0, 35);
+    tiny.convertTo(noisy, CV_16S);
+    noisy += noise;
+    noisy.convertTo(tiny, CV_8U);
+    QTest::newRow("noisy, one pixel a module, enlarged") << int(PictureVariant::Enlarged) << greyImage(tiny) << QPointF(29.5, 29.5);
     // The code seen from far off its left side, its right side a third as tall as its left one, slightly blurred.
     const std::vector<cv::Point2f> square{{68, 68}, {332, 68}, {332, 332}, {68, 332}}, seen{{60, 40}, {340, 150}, {340, 250}, {60, 360}};
     cv::Mat steep;
