@@ -354,6 +354,11 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         }
         if (job.skipped) {
             ++skipped;
+            // Kept from an earlier run, the picture is still this shard's to merge.
+            if (sharded && !manifest.add({'P', job.item, 0, QFileInfo(job.plan.path).fileName().toUtf8(), logLine(job.plan.fields), false})) {
+                report("warning", writeFailedText);
+                return;
+            }
         } else if (drawing.result == RowResult::Drawn) {
             rules.targets.insert(job.plan.target, true);
             ++rendered;
