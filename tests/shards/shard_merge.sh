@@ -46,6 +46,10 @@ diff -r dwhole dmerged
 [ "$(cat dmerged/.csv dmerged/_sub.csv | wc -l)" -eq 301 ]
 grep -q "noise1.png" dmerged/error_log.txt
 
-# A merge never writes over files already there.
+# Pictures are linked, not copied, on one file system.
+[ "$(stat -c %h merged/r1.png)" -eq 2 ]
+# A merge never writes over files already there, nor joins an incomplete set.
 if "$batch" merge merged part0 part1 part2 part3 2>/dev/null; then exit 1; fi
+if "$batch" merge fresh part0 part1 part2 2>/dev/null; then exit 1; fi
+[ ! -e fresh ]
 echo ok
