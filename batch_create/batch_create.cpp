@@ -10,6 +10,7 @@
 #include "common/input_limits.h"
 #include "common/report_text.h"
 #include "common/run_error_log.h"
+#include "common/shard_manifest.h"
 #include "render/print_size.h"
 #include "render/qr_style_record.h"
 #include "render/vector_painter.h"
@@ -90,6 +91,8 @@ struct RowJob
     RowPlan plan;
     QFuture<RowDrawing> drawn;
     bool skipped = false;
+    // The row's number among the data rows of the whole file.
+    qint64 item = 0;
 };
 
 // A file by its device and inode: one file under two names (hard links, bind
@@ -282,6 +285,14 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         report("warning", writeFailedText);
         return;
     }
+    // A shard records what merge needs to make the files of a whole run.
+    ShardManifest manifest;
+    const bool sharded = shard.count > 1;
+    if (sharded && (!manifest.create(savePath, QStringLiteral("generate"), shard)
+                    || !manifest.add({'H', 0, 0, logLine(heading), QByteArray(), false}))) {
+        report("warning", writeFailedText);
+        return;
+    }
 
     reader.rewind();
     reader.readRow(row);
@@ -306,6 +317,7 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
             if (isBlankLine(row) || !shard.holds(dataRows++))
                 continue;
             RowJob job{planRow(row, index, reader.rowCut(), rules), QFuture<RowDrawing>()};
+            job.item = dataRows - 1;
             // A picture put in place is whole, so one that exists is kept.
             job.skipped = skipExisting && job.plan.reason.isEmpty() && !job.plan.sameAsEarlier && QFileInfo::exists(job.plan.path);
             if (job.skipped)
@@ -342,11 +354,21 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         }
         if (job.skipped) {
             ++skipped;
+            // Kept from an earlier run, the picture is still this shard's to merge.
+            if (sharded && !manifest.add({'P', job.item, 0, QFileInfo(job.plan.path).fileName().toUtf8(), logLine(job.plan.fields), false})) {
+                report("warning", writeFailedText);
+                return;
+            }
         } else if (drawing.result == RowResult::Drawn) {
             rules.targets.insert(job.plan.target, true);
             ++rendered;
+            if (sharded && !manifest.add({'P', job.item, 0, QFileInfo(job.plan.path).fileName().toUtf8(), logLine(job.plan.fields), false})) {
+                report("warning", writeFailedText);
+                return;
+            }
             reportSuccess(job.plan.path, job.plan.name);
-        } else if (!log.writeFailure(logLine(job.plan.fields))) {
+        } else if (!log.writeFailure(logLine(job.plan.fields))
+                   || (sharded && !manifest.add({'L', job.item, 0, logLine(job.plan.fields), QByteArray(), false}))) {
             report("warning", writeFailedText);
             return;
         } else {
@@ -355,7 +377,7 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         ++done;
         report("count", QStringLiteral("%1/%2").arg(done).arg(qMax(done, total)));
     }
-    if (!log.close()) {
+    if (!log.close() || (sharded && !manifest.close())) {
         report("warning", writeFailedText);
         return;
     }

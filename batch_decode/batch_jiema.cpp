@@ -12,6 +12,7 @@
 #include "common/input_limits.h"
 #include "common/report_text.h"
 #include "common/run_error_log.h"
+#include "common/shard_manifest.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -85,9 +86,8 @@ PictureFolder pictureFolder(const QString &path, const QString &name, const Fold
     return folder;
 }
 
-// The name of a folder's CSV file, without ".csv". A name too long for the file
-// system keeps the stamp and the start of the sub-folder's name and ends with a
-// short hash of the whole name, which tells such names apart.
+}
+
 QString csvName(const QString &stamp, const QString &folderName)
 {
     const QString name = folderName.isNull() ? stamp : stamp + QLatin1Char('_') + folderName;
@@ -101,6 +101,8 @@ QString csvName(const QString &stamp, const QString &folderName)
         start.chop(1);
     return stamp + QLatin1Char('_') + start + hash;
 }
+
+namespace {
 
 // Sub-folder CSVs name pictures without their trailing suffix.
 QString withoutSuffix(const QString &name)
@@ -245,6 +247,20 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
         }
     }
 
+    // A shard records what merge needs to make the files of a whole run.
+    ShardManifest manifest;
+    const bool sharded = shard.count > 1;
+    if (sharded && !manifest.create(savePath, QStringLiteral("decode"), shard, stamp)) {
+        report("warning", writeFailedText);
+        return;
+    }
+    for (int i = 0; sharded && i < folders.size(); ++i) {
+        if (folders.at(i).listed && !manifest.add({'F', i, 0, folders.at(i).name.toUtf8(), QByteArray(), folders.at(i).name.isNull()})) {
+            report("warning", writeFailedText);
+            return;
+        }
+    }
+
     DecodePool pool(findDetectorModels(modelFolders), engines, jobs, allFormats);
     if (pool.lacksModels())
         report("notice", QStringLiteral("未找到可用的二维码识别模型文件（opencv_3rdparty 文件夹），"
@@ -270,7 +286,9 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
     // One failed item: a log line, then its report; false when the line cannot be written.
     // The path is quoted as in the CSV files, so that no name can break the line or forge another.
     const auto logFailure = [&](const QString &path, const QString &why, const QString &reason) {
-        if (!errorLog.writeFailure(utf8Line(stamp + QStringLiteral(" : ") + quoteCsvField(path) + why)))
+        const QByteArray afterStamp = utf8Line(QStringLiteral(" : ") + quoteCsvField(path) + why);
+        if (!errorLog.writeFailure(stamp.toUtf8() + afterStamp)
+            || (sharded && !manifest.add({'L', item - 1, 0, afterStamp, QByteArray(), false})))
             return false;
         reportFailure(reason, path);
         report("count", QStringLiteral("%1/%2").arg(successCount + errorLog.failures()).arg(total));
@@ -310,7 +328,8 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
                 // Every CSV of the run keeps digit strings as text: a sub-folder's
                 // names lose their suffix, so "000123.png" is a digit string there.
                 const QString nameField = contentField(spreadsheetSafe(isMain ? name : withoutSuffix(name), excel), excel);
-                written = csv.write(utf8Line(nameField + QLatin1Char(',') + contentField(spreadsheetSafe(content, excel), excel)));
+                const QByteArray line = utf8Line(nameField + QLatin1Char(',') + contentField(spreadsheetSafe(content, excel), excel));
+                written = csv.write(line) && (!sharded || manifest.add({'R', item - 1, reached, line, QByteArray(), false}));
                 successCount += written ? 1 : 0;
                 if (written) {
                     reportSuccess(csvPath(csvName(stamp, folder.name)), path);
@@ -341,7 +360,7 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
             return;
         }
     }
-    if (!errorLog.close()) {
+    if (!errorLog.close() || (sharded && !manifest.close())) {
         report("warning", writeFailedText);
         return;
     }

@@ -9,6 +9,11 @@
 #include <QString>
 #include <QStringList>
 
+// The name of a folder's CSV file, without ".csv"; a null folder name is the main
+// folder. A name too long for the file system keeps the stamp and the start of the
+// sub-folder's name and ends with a short hash of the whole name, which tells such names apart.
+QString csvName(const QString &stamp, const QString &folderName);
+
 // Decodes every picture of a folder and of its immediate sub-folders into one CSV
 // file per folder and an error log. Serves one run and then deletes itself.
 class BatchJiema : public BatchWorker

@@ -67,7 +67,10 @@ CommandLine parseCommandLine(const QStringList &words, const QVector<Command> &c
             return usageError(QStringLiteral("选项 %1 缺少值").arg(word));
         }
     }
-    if (line.arguments.size() != line.command->arguments.size()) {
+    // A last argument shown ending in "…" may be given once or more.
+    const QStringList &wanted = line.command->arguments;
+    const bool repeats = !wanted.isEmpty() && wanted.last().endsWith(QChar(0x2026));
+    if (repeats ? line.arguments.size() < wanted.size() : line.arguments.size() != wanted.size()) {
         return usageError(QStringLiteral("命令 %1 需要 %2 个参数：%3")
                               .arg(line.command->name)
                               .arg(line.command->arguments.size())

@@ -4,6 +4,7 @@
 #include "cli/batch_run.h"
 #include "cli/command_line.h"
 #include "cli/compose_options.h"
+#include "cli/merge_command.h"
 #include "cli/shard_option.h"
 #include "cli/print_options.h"
 #include "cli/sheet_command.h"
@@ -188,6 +189,15 @@ const QVector<Command> commands = {
                     "      --json    每行输出一个 JSON 对象：每张图片一个，最后是汇总\n"
                     "      --shard   只做 N 份中的第 K 份（K 从 0 起）：按列出顺序，序号除以 N 余 K 的图片"),
      runDecode},
+    {QStringLiteral("merge"),
+     {QStringLiteral("<合并文件夹>"), QStringLiteral("<保存文件夹>…")},
+     {},
+     {},
+     QStringLiteral("把 --shard 各份的保存文件夹合并为一次完整运行的结果（合并文件夹不存在时创建）\n"
+                    "      图片尽量以硬链接放入（不在同一文件系统时复制），各份保留不变；同名的行如一次运行那样记为“名称重复”\n"
+                    "      每个文件夹的 CSV 文件按列出顺序合并为一个，文件名的时间戳取最早开始的一份；错误日志合并为一个，只有一个标题行\n"
+                    "      合并文件夹中已有同名文件时不做任何改动"),
+     runMerge},
 };
 
 }

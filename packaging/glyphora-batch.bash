@@ -79,7 +79,11 @@ _glyphora_batch()
         ((argument_count++))
     done
     local argument
-    argument=$(sed 's/\[[^]]*\]//g' <<<"$usage" | grep -o '<[^>]*>' | sed -n "$((argument_count + 1))p")
+    local arguments
+    arguments=$(sed 's/\[[^]]*\]//g' <<<"$usage" | grep -o '<[^>]*>…\{0,1\}')
+    argument=$(sed -n "$((argument_count + 1))p" <<<"$arguments")
+    # A last argument shown with "…" repeats.
+    [[ -z $argument && $(tail -n1 <<<"$arguments") == *… ]] && argument=$(tail -n1 <<<"$arguments")
     case $argument in
         *CSV*) _filedir csv ;;
         *文件夹*) _filedir -d ;;
