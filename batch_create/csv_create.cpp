@@ -93,8 +93,8 @@ void CsvCreate::buildForm()
     runtimeLabel = reportView->runtimeLabel;
     progressLabel = reportView->progressLabel;
     progressBar = reportView->progressBar;
-    reportView->lockWhileRunning({csvPathEdit, savePathEdit, csvRow.chooser, saveRow.chooser, styleChooser, formatChoice,
-                                  sheetCheck, sheetLayoutChoice});
+    reportView->lockWhileRunning({csvPathEdit, savePathEdit, csvRow.chooser, saveRow.chooser, styleChooser,
+                                  formatChoice->parentWidget(), sheetCheck->parentWidget()});
     startOnEnter(csvPathEdit, csvCreateBtn);
     startOnEnter(savePathEdit, csvCreateBtn);
 
@@ -109,12 +109,18 @@ void CsvCreate::buildForm()
 
 void CsvCreate::buildOutputRows()
 {
-    formatChoice = new QComboBox(contentFrame);
+    // In rows of their own: a run locks the rows, keeping what the check box set.
+    auto *formatRow = new QWidget(contentFrame);
+    auto *formatLayout = new QHBoxLayout(formatRow);
+    formatLayout->setContentsMargins(0, 0, 0, 0);
+    formatChoice = new QComboBox(formatRow);
     formatChoice->setObjectName(QStringLiteral("formatChoice"));
     for (const char *format : {"png", "svg", "pdf"})
         formatChoice->addItem(QString::fromLatin1(format).toUpper(), QString::fromLatin1(format));
+    formatLayout->addWidget(formatChoice);
+    formatLayout->addStretch();
     gridLayout->addWidget(new QLabel(QStringLiteral("输出格式："), contentFrame), 2, 0);
-    gridLayout->addWidget(formatChoice, 2, 1, Qt::AlignLeft);
+    gridLayout->addWidget(formatRow, 2, 1);
 
     auto *sheetRow = new QWidget(contentFrame);
     auto *row = new QHBoxLayout(sheetRow);
