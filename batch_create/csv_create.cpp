@@ -8,9 +8,13 @@
 #include "batch_create/batch_create.h"
 #include "batch_create/existing_pictures.h"
 #include "batch_create/heading_check.h"
+#include "batch_create/sheet_create.h"
+#include "batch_create/sheet_preview.h"
 #include "batch_create/style_chooser.h"
 #include "common/report_text.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QFutureWatcher>
@@ -18,6 +22,8 @@
 #include <QtConcurrent>
 #include <QFileInfo>
 #include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -29,6 +35,10 @@ namespace {
 
 const QString csvPathKey = QStringLiteral("paths/csvFile");
 const QString savePathKey = QStringLiteral("paths/codesFolder");
+const QString formatKey = QStringLiteral("output/format");
+const QString sheetKey = QStringLiteral("output/sheet");
+const QString sheetLayoutKey = QStringLiteral("output/sheetLayout");
+constexpr int previewWidth = 150;
 
 } // namespace
 
@@ -47,6 +57,9 @@ CsvCreate::CsvCreate(QWidget *parent)
     const QSettings settings;
     csvPathEdit->setText(settings.value(csvPathKey).toString());
     savePathEdit->setText(settings.value(savePathKey).toString());
+    formatChoice->setCurrentIndex(qMax(0, formatChoice->findData(settings.value(formatKey))));
+    sheetLayoutChoice->setCurrentIndex(qMax(0, sheetLayoutChoice->findData(settings.value(sheetLayoutKey))));
+    sheetCheck->setChecked(settings.value(sheetKey).toBool());
     // Dropped anywhere on the page, a file is the CSV file and a folder the save folder.
     new PathDrop(this, csvPathEdit, savePathEdit);
     new PathDrop(csvPathEdit, csvPathEdit, nullptr);
@@ -73,13 +86,15 @@ void CsvCreate::buildForm()
     savePathEdit = saveRow.edit;
     styleChooser = new StyleChooser(csvPathEdit, contentFrame);
     gridLayout->addWidget(styleChooser, 0, 3, 2, 1);
+    buildOutputRows();
     reportView = new ReportView(gridLayout, QStringLiteral("csvCreateBtn"));
     csvCreateBtn = reportView->startButton;
     resultLabel = reportView->resultLabel;
     runtimeLabel = reportView->runtimeLabel;
     progressLabel = reportView->progressLabel;
     progressBar = reportView->progressBar;
-    reportView->lockWhileRunning({csvPathEdit, savePathEdit, csvRow.chooser, saveRow.chooser, styleChooser});
+    reportView->lockWhileRunning({csvPathEdit, savePathEdit, csvRow.chooser, saveRow.chooser, styleChooser,
+                                  formatChoice->parentWidget(), sheetCheck->parentWidget()});
     startOnEnter(csvPathEdit, csvCreateBtn);
     startOnEnter(savePathEdit, csvCreateBtn);
 
@@ -92,11 +107,74 @@ void CsvCreate::buildForm()
     });
 }
 
+void CsvCreate::buildOutputRows()
+{
+    // In rows of their own: a run locks the rows, keeping what the check box set.
+    auto *formatRow = new QWidget(contentFrame);
+    auto *formatLayout = new QHBoxLayout(formatRow);
+    formatLayout->setContentsMargins(0, 0, 0, 0);
+    formatChoice = new QComboBox(formatRow);
+    formatChoice->setObjectName(QStringLiteral("formatChoice"));
+    for (const char *format : {"png", "svg", "pdf"})
+        formatChoice->addItem(QString::fromLatin1(format).toUpper(), QString::fromLatin1(format));
+    formatLayout->addWidget(formatChoice);
+    formatLayout->addStretch();
+    gridLayout->addWidget(new QLabel(QStringLiteral("输出格式："), contentFrame), 2, 0);
+    gridLayout->addWidget(formatRow, 2, 1);
+
+    auto *sheetRow = new QWidget(contentFrame);
+    auto *row = new QHBoxLayout(sheetRow);
+    row->setContentsMargins(0, 0, 0, 0);
+    sheetCheck = new QCheckBox(QStringLiteral("输出为PDF标签页"), sheetRow);
+    sheetCheck->setObjectName(QStringLiteral("sheetCheck"));
+    sheetLayoutChoice = new QComboBox(sheetRow);
+    sheetLayoutChoice->setObjectName(QStringLiteral("sheetLayoutChoice"));
+    for (const NamedSheet &sheet : namedSheets())
+        sheetLayoutChoice->addItem(sheet.description, sheet.name);
+    row->addWidget(sheetCheck);
+    row->addWidget(sheetLayoutChoice, 1);
+    gridLayout->addWidget(sheetRow, 3, 1);
+    sheetPreviewLabel = new QLabel(contentFrame);
+    sheetPreviewLabel->setObjectName(QStringLiteral("sheetPreview"));
+    sheetPreviewLabel->setToolTip(QStringLiteral("标签页第一页的预览"));
+    gridLayout->addWidget(sheetPreviewLabel, 2, 3, 2, 1, Qt::AlignCenter);
+
+    const auto showSheet = [this] {
+        // A sheet is one PDF: the format choice does not apply to it.
+        formatChoice->setDisabled(sheetCheck->isChecked());
+        sheetLayoutChoice->setEnabled(sheetCheck->isChecked());
+        sheetPreviewLabel->setVisible(sheetCheck->isChecked());
+        refreshSheetPreview();
+    };
+    showSheet();
+    connect(sheetCheck, &QCheckBox::toggled, this, showSheet);
+    connect(sheetLayoutChoice, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &CsvCreate::refreshSheetPreview);
+    connect(csvPathEdit, &QLineEdit::editingFinished, this, &CsvCreate::refreshSheetPreview);
+}
+
+void CsvCreate::refreshSheetPreview()
+{
+    if (!sheetCheck->isChecked())
+        return;
+    const SheetLayout layout = namedSheets().value(sheetLayoutChoice->currentIndex()).layout;
+    const int request = ++previewRequest;
+    auto *watcher = new QFutureWatcher<QImage>(this);
+    connect(watcher, &QFutureWatcher<QImage>::finished, this, [this, watcher, request] {
+        watcher->deleteLater();
+        if (request == previewRequest)
+            sheetPreviewLabel->setPixmap(QPixmap::fromImage(watcher->result()));
+    });
+    watcher->setFuture(QtConcurrent::run(sheetPreview, csvPathEdit->text().trimmed(), layout, styleChooser->style(), previewWidth));
+}
+
 void CsvCreate::rememberPaths() const
 {
     QSettings settings;
     settings.setValue(csvPathKey, csvPathEdit->text().trimmed());
     settings.setValue(savePathKey, savePathEdit->text().trimmed());
+    settings.setValue(formatKey, formatChoice->currentData());
+    settings.setValue(sheetKey, sheetCheck->isChecked());
+    settings.setValue(sheetLayoutKey, sheetLayoutChoice->currentData());
 }
 
 void CsvCreate::on_selectFileBtn_clicked()
@@ -131,6 +209,10 @@ void CsvCreate::on_csvCreateBtn_clicked()
     if (headingLooksLikeData(csv)
         && !askToConfirm(window(), QStringLiteral("CSV文件的第一行看起来是数据，但它作为标题，不会生成图片。\n仍然开始生成吗？")))
         return;
+    if (sheetCheck->isChecked()) {
+        startSheet(csv, save);
+        return;
+    }
     bool skipExisting = false;
     if (!askAboutExisting(csv, save, &skipExisting))
         return;
@@ -139,10 +221,31 @@ void CsvCreate::on_csvCreateBtn_clicked()
     auto *worker = new BatchCreate;
     worker->setStyle(styleChooser->style());
     worker->setSkipExisting(skipExisting);
+    worker->setFormat(formatChoice->currentData().toString());
     runThread = moveToWorkerThread(worker);
     connect(runThread, &QThread::started, this, &CsvCreate::slot_create_thread_started);
     connect(this, &CsvCreate::new_create_started, worker, &BatchCreate::batchStart);
     connect(worker, &BatchCreate::returnResult, this, &CsvCreate::slot_create_thread_viewer);
+    runThread->start();
+}
+
+void CsvCreate::startSheet(const QString &csv, const QString &save)
+{
+    // One PDF named after the CSV file, in the save folder.
+    const QString pdf = QDir(save).filePath(QFileInfo(csv).completeBaseName() + QStringLiteral(".pdf"));
+    if (QFileInfo::exists(pdf) && !askToConfirm(window(), QStringLiteral("保存文件夹中已有标签文件 %1，覆盖吗？").arg(QFileInfo(pdf).fileName())))
+        return;
+    if (!QDir().mkpath(save)) {
+        showPathMessage(QStringLiteral("无法创建保存文件夹："), save);
+        return;
+    }
+    reportView->startRun(save);
+    auto *worker = new SheetCreate;
+    worker->setLayout(namedSheets().value(sheetLayoutChoice->currentIndex()).layout);
+    worker->setStyle(styleChooser->style());
+    runThread = moveToWorkerThread(worker);
+    connect(runThread, &QThread::started, worker, [worker, csv, pdf] { worker->batchStart(csv, pdf, QString()); });
+    connect(worker, &SheetCreate::returnResult, this, &CsvCreate::slot_create_thread_viewer);
     runThread->start();
 }
 

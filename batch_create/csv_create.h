@@ -4,6 +4,8 @@
 #include <QString>
 #include <QWidget>
 
+class QCheckBox;
+class QComboBox;
 class QFrame;
 class QGridLayout;
 class QLabel;
@@ -39,6 +41,12 @@ public slots:
 
 private:
     void buildForm();
+    // The rows of output format and label sheet, with the sheet's first-page preview.
+    void buildOutputRows();
+    // Renders the preview off this thread; the latest request wins.
+    void refreshSheetPreview();
+    // Runs the label-sheet worker: one PDF file of the rows in the save folder.
+    void startSheet(const QString &csv, const QString &save);
     void rememberPaths() const;
     // Asks whether pictures already in the save folder are replaced or kept; false when cancelled.
     bool askAboutExisting(const QString &csv, const QString &save, bool *skip);
@@ -56,4 +64,9 @@ private:
     StyleChooser *styleChooser;
     ReportView *reportView;
     QPointer<QThread> runThread;
+    QComboBox *formatChoice;
+    QCheckBox *sheetCheck;
+    QComboBox *sheetLayoutChoice;
+    QLabel *sheetPreviewLabel;
+    int previewRequest = 0;
 };

@@ -8,6 +8,7 @@
 #include "common/input_limits.h"
 #include "common/report_text.h"
 #include "common/run_error_log.h"
+#include "render/background_composer.h"
 #include "render/label_painter.h"
 #include "render/prepared_code.h"
 #include "render/vector_painter.h"
@@ -59,11 +60,11 @@ void drawCutMarks(QPainter &painter, const SheetLayout &layout)
 void paintLabel(QPainter &painter, const PreparedCode &code, const QRectF &cell)
 {
     const QSize size = code.outputSize();
-    // The point of the output that goes on the cell's centre: the code's centre, or
-    // a background's.
-    QPointF centre(size.width() / 2.0, size.height() / 2.0);
-    if (code.background.isNull())
-        centre = QPointF(codeOrigin(code.style)) + QPointF(code.style.codeSize() / 2.0, code.style.codeSize() / 2.0);
+    // The code's own centre goes on the cell's centre, also where a background
+    // places the canvas away from the background's centre.
+    QPointF centre = QPointF(codeOrigin(code.style)) + QPointF(code.style.codeSize() / 2.0, code.style.codeSize() / 2.0);
+    if (!code.background.isNull())
+        centre = canvasPlacement(code.style).map(centre);
     const double halfWidth = cell.width() / 2 - labelEdge;
     const double halfHeight = cell.height() / 2 - labelEdge;
     const double scale = qMin(halfWidth / qMax(centre.x(), size.width() - centre.x()),

@@ -36,6 +36,6 @@ private:
 
 // Draws the row's prepared code into the label at cell (millimetres on a painter
 // whose units are millimetres): as large as fits inside a millimetre of edge, the
-// code's own square centred on the cell's centre.
+// code's own square centred on the cell's centre, a background round it or not.
 struct PreparedCode;
 void paintLabel(QPainter &painter, const PreparedCode &code, const QRectF &cell);

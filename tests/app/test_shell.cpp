@@ -11,6 +11,8 @@
 #include "render/qr_style_record.h"
 #include "tests/support/test_support.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -375,8 +377,12 @@ private slots:
         QTest::addColumn<int>("page");
         QTest::addColumn<QString>("result");
         QTest::addColumn<int>("links"); // CSV files named in the report, each opened by its link
-        QTest::newRow("generation") << 0 << "成功：2 个， 错误：1 个，请在保存路径查看错误日志" << 0;
-        QTest::newRow("decoding") << 1 << "成功：3 个， 错误：1 个，请在保存路径查看错误日志" << 2;
+        QTest::addColumn<QString>("format"); // "sheet" for a label sheet
+        QTest::addColumn<QStringList>("written");
+        QTest::newRow("generation") << 0 << "成功：2 个， 错误：1 个，请在保存路径查看错误日志" << 0 << "png" << QStringList{"a.png", "c.png", "error_log.txt"};
+        QTest::newRow("generation as SVG") << 0 << "成功：2 个， 错误：1 个，请在保存路径查看错误日志" << 0 << "svg" << QStringList{"a.svg", "c.svg", "error_log.txt"};
+        QTest::newRow("label sheet") << 0 << "成功：2 个标签，1 页， 错误：1 个，请在保存路径查看错误日志" << 0 << "sheet" << QStringList{"data.pdf", "error_log.txt"};
+        QTest::newRow("decoding") << 1 << "成功：3 个， 错误：1 个，请在保存路径查看错误日志" << 2 << "" << QStringList();
     }
 
     // Started with Enter from fields holding pasted paths, the run leads to its results, and the
@@ -386,6 +392,8 @@ private slots:
         QFETCH(int, page);
         QFETCH(QString, result);
         QFETCH(int, links);
+        QFETCH(QString, format);
+        QFETCH(QStringList, written);
         QTemporaryDir tmp;
         const QString save = tmp.filePath(QStringLiteral("out"));
         QStringList paths;
@@ -396,6 +404,11 @@ private slots:
             // One failing item; a sub-folder for a second CSV file.
             QVERIFY(writeFile(tmp.filePath("in/data.csv"), "h\na,1\nb,\nc,3\n") && writeFile(tmp.filePath("in/broken.png"), "x")
                     && QFile::rename(tmp.filePath("in/2.png"), tmp.filePath("in/sub/2.png")));
+            if (page == 0) {
+                auto *choice = form->findChild<QComboBox *>("formatChoice");
+                choice->setCurrentIndex(choice->findData(format == "sheet" ? "png" : format));
+                form->findChild<QCheckBox *>("sheetCheck")->setChecked(format == "sheet");
+            }
             const QList<QLineEdit *> edits = form->findChildren<QLineEdit *>();
             for (QLineEdit *edit : edits) {
                 paths << edit->text();
@@ -417,10 +430,20 @@ private slots:
             QCOMPARE(opened.size(), links);
             for (const QUrl &csv : opened)
                 QVERIFY2(QFileInfo(csv.toLocalFile()).isFile(), qPrintable(csv.toString()));
+            if (page == 0)
+                QCOMPARE(QDir(save).entryList(QDir::Files), written);
         }
         MainWidget restarted;
-        const QList<QLineEdit *> edits = workPage(&restarted, page)->findChildren<QLineEdit *>();
+        QWidget *form = workPage(&restarted, page);
+        const QList<QLineEdit *> edits = form->findChildren<QLineEdit *>();
         QCOMPARE(QStringList({edits.first()->text(), edits.last()->text()}), paths);
+        if (page == 0) {
+            QCOMPARE(form->findChild<QComboBox *>("formatChoice")->currentData().toString(), format == "sheet" ? "png" : format);
+            QCOMPARE(form->findChild<QCheckBox *>("sheetCheck")->isChecked(), format == "sheet");
+            // The preview of the first page comes without holding up the window.
+            if (format == "sheet")
+                QTRY_VERIFY(!form->findChild<QLabel *>("sheetPreview")->pixmap(Qt::ReturnByValue).isNull());
+        }
     }
 
     void failureTable_data()

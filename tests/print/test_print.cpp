@@ -85,6 +85,29 @@ QStringList runWorker(Worker *worker, const QString &input, const QString &outpu
     return reports;
 }
 
+// Millimetres from the cell's centre to the centre of the code's own square in a
+// label cut from a page of pixel millimetres: the first dark line runs along the
+// top finders from the code's left edge to its right, the caption lying below.
+QPointF codeOffset(const QImage &label, QSizeF cell, double pixel)
+{
+    for (int y = 0; y < label.height(); ++y) {
+        const uchar *line = label.constScanLine(y);
+        int left = -1;
+        int right = -1;
+        for (int x = 0; x < label.width(); ++x) {
+            if (line[x] < 128) {
+                left = left < 0 ? x : left;
+                right = x;
+            }
+        }
+        if (left >= 0) {
+            const double half = (right - left + 1) / 2.0;
+            return QPointF((left + half) * pixel - cell.width() / 2, (y + half) * pixel - cell.height() / 2);
+        }
+    }
+    return QPointF(cell.width(), cell.height());
+}
+
 QString rowsCsv(const QString &folder, int count, int emptyAt = -1)
 {
     QByteArray csv = "name,content\n";
@@ -285,25 +308,8 @@ void TestPrint::sheetCells()
             const QString labelPath = folder.filePath(QStringLiteral("label.png"));
             QVERIFY(label.save(labelPath));
             QCOMPARE(decodeQrCode(labelPath), QStringLiteral("https://example.com/asset/%1").arg(row));
-            // The code's dark modules span its square from the finders: left, top and width.
-            int left = label.width();
-            int right = -1;
-            int top = -1;
-            for (int y = 0; y < label.height(); ++y) {
-                const uchar *line = label.constScanLine(y);
-                for (int x = 0; x < label.width(); ++x) {
-                    if (line[x] < 128) {
-                        left = qMin(left, x);
-                        right = qMax(right, x);
-                        if (top < 0)
-                            top = y;
-                    }
-                }
-            }
-            const double side = right - left + 1;
-            const QPointF centre((left + side / 2) * pixel, (top + side / 2) * pixel);
-            const QPointF offset = centre - QPointF(cell.width() / 2, cell.height() / 2);
-            QVERIFY2(qAbs(offset.x()) <= 0.3 && qAbs(offset.y()) <= 0.3,
+            const QPointF offset = codeOffset(label, cell.size(), pixel);
+            QVERIFY2(qAbs(offset.x()) <= 0.2 && qAbs(offset.y()) <= 0.2,
                      qPrintable(QStringLiteral("label %1 off by %2,%3 mm").arg(row).arg(offset.x()).arg(offset.y())));
         }
     }
@@ -314,22 +320,36 @@ void TestPrint::thermal_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("pageSize"); // PDF pages are whole points
-    QTest::newRow("40x30") << "thermal-40x30" << "size:  113 x 85 pts";
-    QTest::newRow("50x30") << "thermal-50x30" << "size:  142 x 85 pts";
-    QTest::newRow("60x40") << "thermal-60x40" << "size:  170 x 113 pts";
+    QTest::addColumn<bool>("background");
+    QTest::newRow("40x30") << "thermal-40x30" << "size:  113 x 85 pts" << false;
+    QTest::newRow("50x30") << "thermal-50x30" << "size:  142 x 85 pts" << false;
+    QTest::newRow("60x40") << "thermal-60x40" << "size:  170 x 113 pts" << false;
+    // The canvas sits in the background's corner: the code, not the picture, is centred.
+    QTest::newRow("50x30 on a background") << "thermal-50x30" << "size:  142 x 85 pts" << true;
 }
 
-// One label a page, the page the label's size.
+// One label a page, the page the label's size, the code on its centre.
 void TestPrint::thermal()
 {
     QFETCH(QString, name);
     QFETCH(QString, pageSize);
+    QFETCH(bool, background);
     QTemporaryDir folder;
     const QString csv = rowsCsv(folder.path(), 5);
     auto *worker = new SheetCreate;
+    SheetLayout layout;
     for (const NamedSheet &sheet : namedSheets()) {
         if (sheet.name == name)
-            worker->setLayout(sheet.layout);
+            layout = sheet.layout;
+    }
+    worker->setLayout(layout);
+    if (background) {
+        BatchComposition composition;
+        composition.backgroundPath = folder.filePath(QStringLiteral("light.png"));
+        QImage picture(700, 620, QImage::Format_RGB32);
+        picture.fill(QColor(235, 225, 205));
+        QVERIFY(picture.save(composition.backgroundPath));
+        worker->setComposition(composition);
     }
     const QString pdf = folder.filePath(QStringLiteral("labels.pdf"));
     QVERIFY(runWorker(worker, csv, pdf).contains(QStringLiteral("success|成功：5 个标签，5 页")));
@@ -337,6 +357,15 @@ void TestPrint::thermal()
                                                                 QStringLiteral("5"), pdf});
     QVERIFY(info.contains("Pages:           5\n"));
     QCOMPARE(info.count(pageSize.toLatin1()), 5);
+    constexpr int dpi = 600;
+    const QString stem = folder.filePath(QStringLiteral("page"));
+    runTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-gray"), QStringLiteral("-l"),
+                                         QStringLiteral("1"), QStringLiteral("-singlefile"), QStringLiteral("-png"), pdf, stem});
+    const QImage page = QImage(stem + QStringLiteral(".png")).convertToFormat(QImage::Format_Grayscale8);
+    QVERIFY(!page.isNull());
+    const QPointF offset = codeOffset(page, layout.cell(0).size(), 25.4 / dpi);
+    QVERIFY2(qAbs(offset.x()) <= 0.2 && qAbs(offset.y()) <= 0.2,
+             qPrintable(QStringLiteral("off by %1,%2 mm").arg(offset.x()).arg(offset.y())));
 }
 
 void TestPrint::refused_data()

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "batch_create/sheet_layout.h"
+#include "style/batch_style.h"
+
+#include <QImage>
+#include <QString>
+
+// The first page of the label sheet the CSV file would give, widthPixels wide: the
+// page, its cells outlined, and the labels of the first rows that make a code. Reads
+// only as many rows as one page holds; a null image for a layout that does not fit.
+// Safe off the user-interface thread.
+QImage sheetPreview(const QString &csvPath, const SheetLayout &layout, const BatchStyle &style, int widthPixels);
