@@ -2,8 +2,8 @@
 # Builds, then photographs the window on a virtual X display with a window
 # manager, as a user sees it: both pages idle, mid-run (progress with rate and
 # time left) and finished (results buttons, failure table), at 100 % and at 150 %
-# scaling; the question before replacing pictures, and the first start on a
-# 1280x720 screen.
+# scaling; the question before replacing pictures, the style dialog reopened on a
+# custom style, and the first start on a 1280x720 screen.
 # The pictures go to docs/screenshots/<page>-<state>-<scale>.png.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -126,6 +126,9 @@ csvFile=$csv
 codesFolder=$out/二维码
 pictureFolder=$pictures
 decodedFolder=$out/解码结果
+[style]
+settings="@ByteArray({\\"moduleShape\\":1,\\"eyeShape\\":2,\\"darkModuleColor\\":\\"#1d4e89\\",\\"eyeOuterColor\\":\\"#c0392b\\",\\"eyeInnerColor\\":\\"#1d4e89\\",\\"margin\\":30,\\"canvasAlpha\\":1,\\"errorCorrectionLevel\\":2})"
+name=自定义
 CONF
   dpi=; [ $scale = 150 ] && dpi=144
   XDG_CONFIG_HOME=$config QT_FONT_DPI=$dpi "$build/bin/glyphora" >/dev/null 2>&1 &
@@ -147,7 +150,22 @@ CONF
     # A second start into the same folder asks about the pictures already there.
     start 217
     sleep 2
-    import -window root -strip -dither None -colors 256 "PNG8:$shots/generate-replace-question-$scale.png"
+    # The question is a window of its own: the screen is cut to the main window around it.
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    import -window root -crop "${WIDTH}x$HEIGHT+$X+$Y" +repage -strip -dither None -colors 256 \
+      "PNG8:$shots/generate-replace-question-$scale.png"
+    xdotool key Escape
+    # The page remembers a custom style: the dialog, cancelled once and reopened, still
+    # shows its values, with no shipped style selected.
+    for open in 1 2; do
+      click 930 160
+      dialog=$(timeout 20 xdotool search --sync --onlyvisible --name '二维码样式' | head -1)
+      sleep 2
+      [ $open = 2 ] || { xdotool key Escape; sleep 1; }
+    done
+    xdotool mousemove 0 0
+    sleep 0.5
+    import -window "$dialog" -strip -dither None -colors 256 "PNG8:$shots/style-dialog-custom-$scale.png"
     xdotool key Escape
   fi
   click 100 125
