@@ -1,6 +1,7 @@
 #include "batch_decode/batch_jiema.h"
 
 #include "batch_decode/decode_pool.h"
+#include "batch_decode/decode_workbook.h"
 #include "batch_decode/qr_image_decoder.h"
 #include "common/csv_field.h"
 #include "common/elapsed_text.h"
@@ -245,6 +246,10 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
                 return;
             }
         }
+        // A workbook of the same stamp, left by another run, is not replaced.
+        const QFileInfo workbookInfo(savePath + QLatin1Char('/') + stamp + QStringLiteral(".xlsx"));
+        if (claimed && workbook && (workbookInfo.exists() || workbookInfo.isSymLink()))
+            claimed = false;
     }
 
     // A shard records what merge needs to make the files of a whole run.
@@ -260,6 +265,29 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
             return;
         }
     }
+    // The workbook's sheets are named after the folders whose CSV files they mirror.
+    const QString workbookPath = savePath + QLatin1Char('/') + stamp + QStringLiteral(".xlsx");
+    DecodeWorkbook book;
+    QStringList sheetNames;
+    if (workbook) {
+        QStringList folderNames;
+        for (const PictureFolder &folder : folders) {
+            if (folder.listed)
+                folderNames << (folder.name.isNull() ? QDir(QDir(jiemaPath).absolutePath()).dirName() : folder.name);
+        }
+        sheetNames = DecodeWorkbook::sheetNames(folderNames);
+        if (!book.open(workbookPath)) {
+            report("warning", DecodeWorkbook::writeFailureText(workbookPath));
+            return;
+        }
+    }
+    const auto saveWorkbook = [&] {
+        if (workbook && !book.save()) {
+            report("warning", DecodeWorkbook::writeFailureText(workbookPath));
+            return false;
+        }
+        return true;
+    };
 
     DecodePool pool(findDetectorModels(modelFolders), engines, jobs, allFormats);
     if (pool.lacksModels())
@@ -311,10 +339,16 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
             report("warning", writeFailedText);
             return;
         }
+        if (workbook && !book.addSheet(sheetNames.takeFirst())) {
+            report("warning", DecodeWorkbook::writeFailureText(workbookPath));
+            return;
+        }
         for (const QString &name : folder.pictureNames) {
             if (!shard.holds(item++))
                 continue;
             if (QThread::currentThread()->isInterruptionRequested()) {
+                if (!saveWorkbook())
+                    return;
                 report("stopped", QStringLiteral("已停止：完成 %1 / 共 %2").arg(successCount + errorLog.failures()).arg(total));
                 return;
             }
@@ -327,9 +361,14 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
             } else {
                 // Every CSV of the run keeps digit strings as text: a sub-folder's
                 // names lose their suffix, so "000123.png" is a digit string there.
-                const QString nameField = contentField(spreadsheetSafe(isMain ? name : withoutSuffix(name), excel), excel);
+                const QString fileName = isMain ? name : withoutSuffix(name);
+                const QString nameField = contentField(spreadsheetSafe(fileName, excel), excel);
                 const QByteArray line = utf8Line(nameField + QLatin1Char(',') + contentField(spreadsheetSafe(content, excel), excel));
                 written = csv.write(line) && (!sharded || manifest.add({'R', item - 1, reached, line, QByteArray(), false}));
+                if (written && workbook && !book.addRow(fileName, content)) {
+                    report("warning", DecodeWorkbook::writeFailureText(workbookPath));
+                    return;
+                }
                 successCount += written ? 1 : 0;
                 if (written) {
                     reportSuccess(csvPath(csvName(stamp, folder.name)), path);
@@ -364,6 +403,10 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
         report("warning", writeFailedText);
         return;
     }
+    if (!saveWorkbook())
+        return;
+    if (workbook)
+        csvLabels += QStringLiteral("<div style='color:blue'>") + (stamp + QStringLiteral(".xlsx")).toHtmlEscaped() + QStringLiteral("</div>");
 
     if (errorLog.failures() > 0) {
         report("success", QStringLiteral("成功：%1 个， 错误：%2 个，请在保存路径查看错误日志").arg(successCount).arg(errorLog.failures()));

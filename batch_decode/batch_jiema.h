@@ -31,6 +31,8 @@ public:
     void setAllFormats(bool all);
     // Only this share of the rows (pictures) is done; by default all of them.
     void setShard(const BatchShard &shard) { this->shard = shard; }
+    // Also writes <stamp>.xlsx beside the CSV files, one sheet per folder.
+    void setWorkbook(bool on) { workbook = on; }
 
 public slots:
     // csv_parse "excel" writes every CSV of the run so that spreadsheets keep
@@ -45,4 +47,5 @@ private:
     int jobs = 0;
     bool allFormats = false;
     BatchShard shard;
+    bool workbook = false;
 };

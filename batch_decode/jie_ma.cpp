@@ -24,6 +24,7 @@ namespace {
 const QString picturePathKey = QStringLiteral("paths/pictureFolder");
 const QString savePathKey = QStringLiteral("paths/decodedFolder");
 const QString allFormatsKey = QStringLiteral("decode/allFormats");
+const QString workbookKey = QStringLiteral("decode/workbook");
 
 // The CSV names of the final report become links that open the files; not
 // underlined, because a line would hide the underscores of the names.
@@ -64,6 +65,7 @@ JieMa::JieMa(QWidget *parent)
     jiemaPathEdit->setText(settings.value(picturePathKey).toString());
     savePathEdit->setText(settings.value(savePathKey).toString());
     allFormatsCheck->setChecked(settings.value(allFormatsKey, false).toBool());
+    workbookCheck->setChecked(settings.value(workbookKey, false).toBool());
     // Dropped anywhere on the page, a folder is the picture folder.
     new PathDrop(this, nullptr, jiemaPathEdit);
     new PathDrop(jiemaPathEdit, nullptr, jiemaPathEdit);
@@ -91,6 +93,10 @@ void JieMa::buildForm()
     allFormatsCheck->setObjectName(QStringLiteral("allFormatsCheck"));
     allFormatsCheck->setToolTip(QStringLiteral("除二维码外，也识别 EAN、UPC、Code 128、Data Matrix 等条码"));
     gridLayout->addWidget(allFormatsCheck, 2, 1);
+    workbookCheck = new QCheckBox(QStringLiteral("同时保存为Excel工作簿"), contentFrame);
+    workbookCheck->setObjectName(QStringLiteral("workbookCheck"));
+    workbookCheck->setToolTip(QStringLiteral("另写一个 .xlsx 文件，每个文件夹一个工作表，内容保存为文本"));
+    gridLayout->addWidget(workbookCheck, 3, 1);
     reportView = new ReportView(gridLayout, QStringLiteral("jieMaBtn"), QStringLiteral("图片"));
     jieMaBtn = reportView->startButton;
     resultLabel = reportView->resultLabel;
@@ -116,6 +122,7 @@ void JieMa::rememberPaths() const
     settings.setValue(picturePathKey, jiemaPathEdit->text().trimmed());
     settings.setValue(savePathKey, savePathEdit->text().trimmed());
     settings.setValue(allFormatsKey, allFormatsCheck->isChecked());
+    settings.setValue(workbookKey, workbookCheck->isChecked());
 }
 
 void JieMa::on_selectFileBtn_clicked()
@@ -154,6 +161,7 @@ void JieMa::on_jieMaBtn_clicked()
 
     auto *worker = new BatchJiema;
     worker->setAllFormats(allFormatsCheck->isChecked());
+    worker->setWorkbook(workbookCheck->isChecked());
     QThread *thread = moveToWorkerThread(worker);
     // Only the new worker may receive the start signal.
     disconnect(this, &JieMa::new_jiema_started, nullptr, nullptr);

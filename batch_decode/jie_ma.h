@@ -45,6 +45,7 @@ private:
     QLineEdit *jiemaPathEdit;
     QLineEdit *savePathEdit;
     QCheckBox *allFormatsCheck;
+    QCheckBox *workbookCheck;
     QGridLayout *gridLayout;
     QPushButton *jieMaBtn;
     QLabel *resultLabel;

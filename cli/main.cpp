@@ -133,6 +133,7 @@ int runDecode(const CommandLine &line)
     worker->setAllFormats(formats == QLatin1String("all"));
     worker->setJobs(jobs);
     worker->setShard(shard);
+    worker->setWorkbook(line.flags.contains(QLatin1String("--xlsx")));
     return runBatchWorker(worker, pictures, line.arguments.at(1), mode, jsonItemKey(line, QStringLiteral("picture")));
 }
 
@@ -177,11 +178,12 @@ const QVector<Command> commands = {
     {QStringLiteral("sheets"), {}, {}, {}, QStringLiteral("列出标签版式"), runSheets},
     {QStringLiteral("decode"),
      {QStringLiteral("<图片文件夹>"), QStringLiteral("<保存文件夹>")},
-     {QStringLiteral("--excel"), QStringLiteral("--json")},
+     {QStringLiteral("--excel"), QStringLiteral("--json"), QStringLiteral("--xlsx")},
      {QStringLiteral("--engine <cnn|zxing|both>"), QStringLiteral("--jobs <N>"), QStringLiteral("--formats <qr|all>"),
       QStringLiteral("--shard <K/N>")},
      QStringLiteral("批量解码图片文件夹及其一级子文件夹中的二维码，每个文件夹写一个 CSV 文件\n"
                     "      --excel   使表格程序把长数字显示为文本\n"
+                    "      --xlsx    同时写一个 Excel 工作簿 <开始时间>.xlsx：每个文件夹一个工作表，单元格均为文本\n"
                     "      --engine  识别引擎：cnn（OpenCV 的 CNN 检测器）、zxing（ZXing-C++）或 both（默认，\n"
                     "                先用 ZXing-C++，读不出时再用 CNN 检测器）\n"
                     "      --jobs    同时解码的图片数，默认为处理器核数；结果与图片数无关\n"

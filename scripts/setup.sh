@@ -10,8 +10,9 @@ sanitize=${GLYPHORA_SANITIZE:-OFF}
 packages=(cmake ninja-build g++ pkg-config
           qtbase5-dev qt5-image-formats-plugins libqt5svg5 libqt5svg5-dev qttranslations5-l10n
           libqrencode-dev libgif-dev zlib1g-dev libimagequant-dev libopencv-dev libopencv-contrib-dev libzxing-dev
+          libxlsxwriter-dev
           fonts-noto-cjk
-          gifsicle python3 libzbar-dev librsvg2-bin poppler-utils parallel)  # the tests check written files with them
+          gifsicle python3 python3-openpyxl libzbar-dev librsvg2-bin poppler-utils parallel)  # the tests check written files with them
 
 as_root() {
   if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi

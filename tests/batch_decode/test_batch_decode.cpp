@@ -1,4 +1,5 @@
 #include "batch_decode/batch_jiema.h"
+#include "batch_decode/decode_workbook.h"
 #include "batch_decode/detector_models.h"
 #include "batch_decode/jie_ma.h"
 #include "batch_decode/qr_image_decoder.h"
@@ -129,6 +130,9 @@ private slots:
     void pageClosedDuringRun();
     void commandLine_data();
     void commandLine();
+    void sheetNames_data();
+    void sheetNames();
+    void workbook();
     void otherSymbologies_data();
     void otherSymbologies();
 };
@@ -463,6 +467,72 @@ void TestBatchDecode::commandLine()
     }
     QCOMPARE(csvFiles.size(), 1);
     QCOMPARE(readFile(save.filePath(csvFiles.value(0))), utf8Bom + heading + "a.png," + digits.toUtf8() + '\n');
+}
+
+void TestBatchDecode::sheetNames_data()
+{
+    QTest::addColumn<QStringList>("folders");
+    QTest::addColumn<QStringList>("sheets");
+    const QString thirty = QString(30, 'x');
+    QTest::newRow("kept") << QStringList{"图片", "sub"} << QStringList{"图片", "sub"};
+    QTest::newRow("forbidden characters") << QStringList{"a[b]:c*?/\\d"} << QStringList{"a_b__c____d"};
+    QTest::newRow("too long") << QStringList{thirty + "yz"} << QStringList{thirty + "y"};
+    // Half an emoji would be no character at all.
+    QTest::newRow("pair at the cut") << QStringList{thirty + "😀"} << QStringList{thirty};
+    QTest::newRow("alike after the cut, any case") << QStringList{thirty + "ab", thirty.toUpper() + "AC"}
+                                                   << QStringList{thirty + "a", QString(27, 'X') + " (2)"};
+    QTest::newRow("empty, apostrophes, reserved") << QStringList{"", "'q'", "History"}
+                                                  << QStringList{"Sheet", "q", "History (2)"};
+}
+
+void TestBatchDecode::sheetNames()
+{
+    QFETCH(QStringList, folders);
+    QFETCH(QStringList, sheets);
+    QCOMPARE(DecodeWorkbook::sheetNames(folders), sheets);
+}
+
+// The workbook as an independent reader sees it, beside the CSV files of the same run.
+void TestBatchDecode::workbook()
+{
+    QTemporaryDir pictures;
+    QTemporaryDir save;
+    const QString csv = save.filePath("codes.csv");
+    QVERIFY(writeFile(csv, "名称,内容\na,=1+1\nb,000123\nc," + digits.toUtf8() + '\n')
+            && runBatch({"generate", csv, pictures.path()}) == 0 && QFile::remove(csv));
+    const QString sub = QString(29, QChar(0x56FE)) + "[x]";
+    QVERIFY(QDir(pictures.path()).mkdir(sub) && QFile::rename(pictures.filePath("c.png"), pictures.filePath(sub + "/c.png")));
+    QCOMPARE(runBatch({"decode", pictures.path(), save.path(), "--xlsx"}), 0);
+    const QStringList books = QDir(save.path()).entryList({"*.xlsx"});
+    const QStringList csvFiles = QDir(save.path()).entryList({"*.csv"});
+    QCOMPARE(books.size(), 1);
+    QCOMPARE(csvFiles.size(), 2);
+    // Same stamp as the CSV files; nothing else left in the folder.
+    QCOMPARE(books.first().chopped(5) + ".csv", csvFiles.first());
+    QCOMPARE(QDir(save.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+    QCOMPARE(readFile(save.filePath(csvFiles.first())), utf8Bom + heading + "a.png,=1+1\nb.png,000123\n");
+
+    QProcess python;
+    python.start("/usr/bin/python3", {GLYPHORA_TEST_DATA "/../../scripts/check-xlsx.py", save.filePath(books.first())});
+    QVERIFY(python.waitForFinished(60000) && python.exitCode() == 0);
+    const QJsonArray sheets = QJsonDocument::fromJson(python.readAllStandardOutput()).array();
+    QCOMPARE(sheets.size(), 2);
+    const QStringList titles{QDir(pictures.path()).dirName(), QString(29, QChar(0x56FE)) + "_x"};
+    for (int i = 0; i < 2; ++i) {
+        QCOMPARE(sheets.at(i)[0].toString(), titles.at(i));
+        QList<QStringList> expected = readCsv(save.filePath(csvFiles.at(i)));
+        if (i == 0)
+            expected.removeFirst();
+        expected.prepend({"文件名", "二维码内容"});
+        const QJsonArray rows = sheets.at(i)[1].toArray();
+        QCOMPARE(rows.size(), expected.size());
+        for (int r = 0; r < rows.size(); ++r) {
+            for (int c = 0; c < 2; ++c) {
+                QCOMPARE(rows.at(r)[c][0].toString(), expected.at(r).at(c));
+                QCOMPARE(rows.at(r)[c][1].toString(), QString("s"));
+            }
+        }
+    }
 }
 
 void TestBatchDecode::otherSymbologies_data()
