@@ -1,6 +1,6 @@
 #include "batch_create/batch_create.h"
 
-#include "batch_create/csv_reader.h"
+#include "batch_create/row_reader.h"
 #include "batch_create/safe_output_path.h"
 #include "common/csv_field.h"
 #include "common/elapsed_text.h"
@@ -25,7 +25,6 @@
 
 namespace {
 
-const QString unreadableCsvText = QStringLiteral("无法读取CSV文件：%1");
 const QString writeFailedText = QStringLiteral("保存文件写入失败，请检查文件夹权限");
 
 // One data row, with everything decided before it is drawn: an empty path means
@@ -124,6 +123,11 @@ void BatchCreate::setStyle(const BatchStyle &style)
     this->style = style;
 }
 
+void BatchCreate::setSheet(const QString &sheet)
+{
+    this->sheet = sheet;
+}
+
 void BatchCreate::setJobs(int jobs)
 {
     this->jobs = jobs;
@@ -144,19 +148,19 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
 
     // A first pass counts the rows for the progress total and tells a file that
     // cannot be read, or is no text, from an empty one; rows are never all in memory.
-    CsvReader reader(csvPath);
+    const std::unique_ptr<RowReader> reader = openRowReader(csvPath, sheet);
     QStringList row;
     QStringList heading;
     int rowCount = 0;
     int total = 0;
-    while (reader.readRow(row)) {
+    while (reader->readRow(row)) {
         if (rowCount++ == 0)
             heading = row;
         else if (!isBlankLine(row))
             ++total;
     }
-    if (reader.status() != CsvReader::Finished) {
-        report("warning", reportWithUserText(unreadableCsvText, csvPath));
+    if (reader->status() != RowReader::Finished) {
+        report("warning", reader->problem());
         return;
     }
     if (rowCount == 0) {
@@ -197,8 +201,8 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         return;
     }
 
-    reader.rewind();
-    reader.readRow(row);
+    reader->rewind();
+    reader->readRow(row);
     QThreadPool pool;
     if (jobs > 0)
         pool.setMaxThreadCount(jobs);
@@ -213,11 +217,11 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
     int done = 0;
     for (;;) {
         // Once asked to stop, rows already read are still finished and reported.
-        while (inFlight.size() < lookAhead && !thread->isInterruptionRequested() && reader.readRow(row)) {
+        while (inFlight.size() < lookAhead && !thread->isInterruptionRequested() && reader->readRow(row)) {
             ++index;
             if (isBlankLine(row))
                 continue;
-            RowJob job{planRow(row, index, reader.rowCut(), rules), QFuture<bool>()};
+            RowJob job{planRow(row, index, reader->rowCut(), rules), QFuture<bool>()};
             if (!job.plan.path.isEmpty() && !job.plan.sameAsEarlier)
                 job.drawn = QtConcurrent::run(&pool, renderRow, job.plan, style, composition);
             inFlight.enqueue(job);
@@ -252,11 +256,11 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         report("warning", writeFailedText);
         return;
     }
-    if (reader.status() != CsvReader::Finished && reader.status() != CsvReader::Reading) {
-        report("warning", reportWithUserText(unreadableCsvText, csvPath));
+    if (reader->status() != RowReader::Finished && reader->status() != RowReader::Reading) {
+        report("warning", reader->problem());
         return;
     }
-    if (reader.status() == CsvReader::Reading) {
+    if (reader->status() == RowReader::Reading) {
         report("stopped", QStringLiteral("已停止：完成 %1 / 共 %2").arg(done).arg(qMax(done, total)));
         return;
     }

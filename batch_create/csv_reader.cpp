@@ -1,6 +1,7 @@
 #include "batch_create/csv_reader.h"
 
 #include "common/input_limits.h"
+#include "common/report_text.h"
 #include "common/text_codec.h"
 
 #include <QTextCodec>
@@ -29,6 +30,11 @@ CsvReader::CsvReader(const QString &path)
 }
 
 CsvReader::~CsvReader() = default;
+
+QString CsvReader::problem() const
+{
+    return reportWithUserText(QStringLiteral("无法读取CSV文件：%1"), file.fileName());
+}
 
 void CsvReader::rewind()
 {

@@ -11,6 +11,7 @@ packages=(cmake ninja-build g++ pkg-config
           qtbase5-dev qt5-image-formats-plugins libqt5svg5 qttranslations5-l10n
           libqrencode-dev libgif-dev zlib1g-dev libimagequant-dev libopencv-dev libopencv-contrib-dev libzxing-dev
           fonts-noto-cjk
+          libzip-dev libfreexl-dev libxlsxwriter-dev
           gifsicle python3 libzbar-dev)  # the tests check written files with them
 
 as_root() {
