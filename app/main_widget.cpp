@@ -4,13 +4,19 @@
 #include "app/message_box.h"
 #include "app/middle_widget.h"
 #include "app/report_view.h"
+#include "app/screen_fit.h"
 #include "app/title_bar.h"
 #include "app/user_login.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPropertyAnimation>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QVBoxLayout>
 
@@ -24,7 +30,6 @@ MainWidget::MainWidget(QWidget *parent)
     : FramelessWidget(parent)
 {
     setMinimumSize(minimumWindowSize);
-    setFocus();
 
     titleBar = new TitleBar(this);
     middleWidget = new MiddleWidget(this);
@@ -50,6 +55,20 @@ MainWidget::MainWidget(QWidget *parent)
         connect(view, &ReportView::runEnded, this, &MainWidget::closeIfRunsStopped);
 
     readSettings();
+    // Typing can start at once, in the first field of the page.
+    if (auto *firstField = middleWidget->findChild<QLineEdit *>())
+        firstField->setFocus();
+}
+
+void MainWidget::keyPressEvent(QKeyEvent *event)
+{
+    // Enter presses a focused button as Space does; buttons leave it to their window.
+    auto *button = qobject_cast<QAbstractButton *>(focusWidget());
+    if (button && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && button->isEnabled()) {
+        button->animateClick();
+        return;
+    }
+    FramelessWidget::keyPressEvent(event);
 }
 
 void MainWidget::onQuitOrHide()
@@ -95,7 +114,8 @@ void MainWidget::showMaximizedLook(bool maximized)
     const QString image = maximized ? QStringLiteral("maximum_cancel") : QStringLiteral("maximum");
     titleBar->maximumButton()->setStyleSheet(
         QStringLiteral("QPushButton{border-image:url(://static/images/TitleBar/%1.png);} "
-                       "QPushButton:hover{border-image:url(://static/images/TitleBar/%1_hover.png);}")
+                       "QPushButton:hover{border-image:url(://static/images/TitleBar/%1_hover.png);} "
+                       "QPushButton:focus{outline:none;border:2px solid #ffffff;}")
             .arg(image));
     titleBar->maximumButton()->setToolTip(maximized ? QStringLiteral("向下还原") : QStringLiteral("最大化"));
 }
@@ -119,9 +139,8 @@ void MainWidget::placeUserLogin()
 
 void MainWidget::mousePressEvent(QMouseEvent *event)
 {
-    const QPoint p = event->pos();
-    const QRect corner(QPoint(width() - 13, height() - 13), QPoint(width() + 1, height() + 1));
-    if (titleBar->rect().contains(p) || corner.contains(p))
+    // The window is dragged by its title bar; its edges resize it.
+    if (titleBar->rect().contains(event->pos()))
         FramelessWidget::mousePressEvent(event);
 }
 
@@ -180,9 +199,17 @@ void MainWidget::closeIfRunsStopped()
 
 void MainWidget::readSettings()
 {
-    QSettings settings;
-    move(settings.value(QStringLiteral("pos"), QPoint(200, 200)).toPoint());
-    resize(settings.value(QStringLiteral("size"), QSize(1000, 600)).toSize());
+    QList<QRect> available;
+    for (const QScreen *screen : QGuiApplication::screens())
+        available << screen->availableGeometry();
+    // The first start is centred on the main screen.
+    const QRect primary = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry() : QRect();
+    QRect first(QPoint(0, 0), minimumWindowSize);
+    first.moveCenter(primary.center());
+    const QSettings settings;
+    const QRect wanted(settings.value(QStringLiteral("pos"), first.topLeft()).toPoint(),
+                       settings.value(QStringLiteral("size"), minimumWindowSize).toSize());
+    setGeometry(fitIntoScreens(wanted, available, minimumWindowSize));
 }
 
 void MainWidget::writeSettings()

@@ -1,5 +1,6 @@
 #include "app/message_box.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
@@ -17,14 +18,33 @@ int execAtLeast300Wide(QMessageBox &box)
     return box.exec();
 }
 
+// The window the box belongs to: the active one, else the program's main window.
+QWidget *boxParent()
+{
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (top->isVisible() && !top->parentWidget() && !qobject_cast<QMessageBox *>(top))
+            return top;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 void showMessageBox(const QString &text)
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("提示"), text, QMessageBox::NoButton);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("提示"), text, QMessageBox::NoButton, boxParent());
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     box.setStandardButtons(QMessageBox::Ok);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确 定"));
     execAtLeast300Wide(box);
+}
+
+void showPathMessage(const QString &text, const QString &path)
+{
+    showMessageBox(QStringLiteral("<span>") + text.toHtmlEscaped() + QStringLiteral("<br>") + path.toHtmlEscaped()
+                   + QStringLiteral("</span>"));
 }
 
 bool askToConfirm(QWidget *window, const QString &text)

@@ -2,6 +2,7 @@
 
 #include "app/middle_widget_left_list.h"
 #include "app/middle_widget_right_stack.h"
+#include "app/report_view.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -20,6 +21,16 @@ MiddleWidget::MiddleWidget(QWidget *parent)
     rightStack = new MiddleWidgetRightStack(this);
     for (int i = 0; i < leftList->buttonList.size(); ++i)
         connect(leftList->buttonList.at(i), &QPushButton::clicked, rightStack, [this, i] { rightStack->setCurrentIndex(i); });
+
+    // The navigation marks the page whose run is going.
+    for (int i = 0; i < leftList->buttonList.size(); ++i) {
+        QPushButton *button = leftList->buttonList.at(i);
+        const QString text = button->text();
+        if (auto *view = rightStack->widget(i)->findChild<ReportView *>()) {
+            connect(view, &ReportView::runStarted, button, [button, text] { button->setText(text + QStringLiteral(" · 运行中")); });
+            connect(view, &ReportView::runEnded, button, [button, text] { button->setText(text); });
+        }
+    }
 
     hLayout->addLayout(vLayout);
     hLayout->addWidget(rightStack);

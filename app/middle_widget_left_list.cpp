@@ -14,7 +14,8 @@ namespace {
 const QString labelStyle = QStringLiteral("QLabel{color:rgb(92,92,92);border-width: 0 1 0 1;}");
 const QString navigationStyle = QStringLiteral(
     "QPushButton{background:transparent;border:none;padding:0 0 0 20px;text-align:left; color:#515151; } "
-    "QPushButton::hover{color:#48b0f7; } QPushButton::checked{background:rgb(230,231,234)}");
+    "QPushButton::hover{color:#48b0f7; } QPushButton::checked{background:rgb(230,231,234)} "
+    "QPushButton:focus{outline:none;border-left:4px solid #1f6fb2;padding-left:16px;}");
 
 QLabel *makeLabel(const QString &text, int y, QWidget *parent)
 {

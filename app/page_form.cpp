@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 QFrame *buildPageHeader(QWidget *page, const QString &title, int titleWidth, const QString &description)
 {
@@ -38,16 +39,31 @@ QGridLayout *buildFormGrid(QFrame *form)
 }
 
 PathRow addPathRow(QGridLayout *grid, int row, const QString &caption, const QString &placeholder,
-                   const QString &editName, const QString &chooserText, const QString &chooserName)
+                   const QString &editName, const QString &chooserText, const QString &chooserName,
+                   const QString &hint)
 {
     QWidget *form = grid->parentWidget();
-    PathRow path{new QLineEdit(form), new QToolButton(form)};
+    auto *captionLabel = new QLabel(caption, form);
+    QWidget *cell = hint.isEmpty() ? form : new QWidget(form);
+    PathRow path{new QLineEdit(cell), new QToolButton(form)};
     path.edit->setObjectName(editName);
     path.edit->setPlaceholderText(placeholder);
     path.chooser->setObjectName(chooserName);
     path.chooser->setText(chooserText);
-    grid->addWidget(new QLabel(caption, form), row, 0);
-    grid->addWidget(path.edit, row, 1);
+    grid->addWidget(captionLabel, row, 0);
+    if (hint.isEmpty()) {
+        grid->addWidget(path.edit, row, 1);
+    } else {
+        auto *column = new QVBoxLayout(cell);
+        column->setContentsMargins(0, 0, 0, 0);
+        column->setSpacing(2);
+        column->addWidget(path.edit);
+        auto *hintLabel = new QLabel(hint, cell);
+        hintLabel->setObjectName(QStringLiteral("fieldHint"));
+        hintLabel->setStyleSheet(QStringLiteral("QLabel{color:#5c5c5c;font-size:12px}"));
+        column->addWidget(hintLabel);
+        grid->addWidget(cell, row, 1);
+    }
     grid->addWidget(path.chooser, row, 2);
     return path;
 }

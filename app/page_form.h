@@ -24,8 +24,10 @@ struct PathRow
 };
 
 // A form row of caption, path field and chooser button; widgets carry the given object names.
+// A hint, when given, goes under the field as the label "fieldHint".
 PathRow addPathRow(QGridLayout *grid, int row, const QString &caption, const QString &placeholder,
-                   const QString &editName, const QString &chooserText, const QString &chooserName);
+                   const QString &editName, const QString &chooserText, const QString &chooserName,
+                   const QString &hint = QString());
 
 // Enter in the field starts a run, unless one is going.
 void startOnEnter(QLineEdit *field, QPushButton *startButton);

@@ -47,5 +47,7 @@ QLineEdit *PathDrop::fieldFor(const QMimeData *data, QString *path) const
         return nullptr;
     const QFileInfo info(urls.first().toLocalFile());
     *path = QDir::toNativeSeparators(QDir::cleanPath(info.absoluteFilePath()));
-    return info.isDir() ? folderField : info.isFile() ? fileField : nullptr;
+    QLineEdit *field = info.isDir() ? folderField : info.isFile() ? fileField : nullptr;
+    // A field is read-only while its page runs.
+    return field && !field->isReadOnly() ? field : nullptr;
 }

@@ -1,6 +1,8 @@
 #include "app/report_view.h"
 
+#include "app/failure_table.h"
 #include "app/message_box.h"
+#include "common/elapsed_text.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -9,6 +11,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
@@ -40,7 +43,7 @@ const int progressLinesShown = 12;
 
 } // namespace
 
-ReportView::ReportView(QGridLayout *grid, const QString &startButtonName)
+ReportView::ReportView(QGridLayout *grid, const QString &startButtonName, const QString &itemHeading)
     : QObject(grid->parentWidget())
 {
     QWidget *form = grid->parentWidget();
@@ -87,20 +90,22 @@ ReportView::ReportView(QGridLayout *grid, const QString &startButtonName)
     // An empty bar says nothing before the first run.
     progressRow->hide();
 
-    grid->addWidget(buttonRow, 2, 0, 1, 3, Qt::AlignCenter);
-    grid->addWidget(resultLabel, 3, 0, 1, 3, Qt::AlignCenter);
-    grid->addWidget(runtimeLabel, 4, 0, 1, 3, Qt::AlignCenter);
-    grid->addWidget(progressArea, 5, 0, 1, 3);
-    grid->addWidget(progressRow, 6, 0, 1, 3);
+    // Below the rows the page has filled.
+    const int first = grid->rowCount();
+    grid->addWidget(buttonRow, first, 0, 1, 3, Qt::AlignCenter);
+    grid->addWidget(resultLabel, first + 1, 0, 1, 3, Qt::AlignCenter);
+    grid->addWidget(runtimeLabel, first + 2, 0, 1, 3, Qt::AlignCenter);
+    grid->addWidget(progressArea, first + 3, 0, 1, 3);
+    grid->addWidget(progressRow, first + 4, 0, 1, 3);
+    failureTable = new FailureTable(itemHeading, form);
+    grid->addWidget(failureTable, first + 5, 0, 1, 3);
 
     connect(stopButton, &QPushButton::clicked, this, &ReportView::requestStop);
-    connect(openFolderButton, &QPushButton::clicked, this,
-            [this] { QDesktopServices::openUrl(QUrl::fromLocalFile(saveFolder)); });
-    connect(openLogButton, &QPushButton::clicked, this,
-            [this] { QDesktopServices::openUrl(QUrl::fromLocalFile(saveFolder + QStringLiteral("/error_log.txt"))); });
+    connect(openFolderButton, &QPushButton::clicked, this, [this] { openResult(saveFolder); });
+    connect(openLogButton, &QPushButton::clicked, this, [this] { openResult(saveFolder + QStringLiteral("/error_log.txt")); });
     // A link in a report names a file the run wrote into its save folder.
     connect(progressLabel, &QLabel::linkActivated, this,
-            [this](const QString &name) { QDesktopServices::openUrl(QUrl::fromLocalFile(saveFolder + QLatin1Char('/') + name)); });
+            [this](const QString &name) { openResult(saveFolder + QLatin1Char('/') + name); });
 }
 
 void ReportView::startRun(const QString &folder)
@@ -116,6 +121,7 @@ void ReportView::startRun(const QString &folder)
     runtimeLabel->clear();
     progressText.clear();
     showProgress();
+    failureTable->clearFailures();
     // A busy bar until the first count, while the worker lists its items.
     progressBar->setRange(0, 0);
     progressBar->reset();
@@ -125,6 +131,23 @@ void ReportView::startRun(const QString &folder)
     rateShownMs = -1000;
     lastDone = 0;
     runTimer.start();
+    setInputsLocked(true);
+    emit runStarted();
+}
+
+void ReportView::lockWhileRunning(const QList<QWidget *> &inputs)
+{
+    lockedInputs = inputs;
+}
+
+void ReportView::setInputsLocked(bool locked)
+{
+    for (QWidget *input : lockedInputs) {
+        if (auto *field = qobject_cast<QLineEdit *>(input))
+            field->setReadOnly(locked);
+        else
+            input->setEnabled(!locked);
+    }
 }
 
 void ReportView::show(const QString &type, const QString &message)
@@ -137,6 +160,12 @@ void ReportView::show(const QString &type, const QString &message)
         showProgress();
     } else if (type == QLatin1String("success") || type == QLatin1String("stopped")) {
         resultLabel->setText(message);
+        if (type == QLatin1String("stopped")) {
+            // No file is in hand any more; the time is shown as for a finished run.
+            progressText.clear();
+            showProgress();
+            runtimeLabel->setText(elapsedText(runTimer.elapsed()));
+        }
         endRun(true);
     } else if (type == QLatin1String("runtime")) {
         runtimeLabel->setText(message);
@@ -144,6 +173,8 @@ void ReportView::show(const QString &type, const QString &message)
         showMessageBox(message);
     } else if (type == QLatin1String("count")) {
         showCount(message);
+    } else if (type == QLatin1String("failed")) {
+        failureTable->addFailure(message);
     }
 }
 
@@ -166,6 +197,8 @@ bool ReportView::eventFilter(QObject *, QEvent *event)
 void ReportView::endRun(bool withResults)
 {
     running = false;
+    setInputsLocked(false);
+    failureTable->showFailures();
     startButton->setEnabled(true);
     stopButton->hide();
     openFolderButton->setVisible(withResults);
@@ -178,6 +211,13 @@ void ReportView::endRun(bool withResults)
     if (!rateLabel->text().isEmpty())
         rateLabel->setText(rate.update(lastDone, lastDone, runTimer.elapsed()));
     emit runEnded();
+}
+
+void ReportView::openResult(const QString &path)
+{
+    // Without a desktop that opens files, the path can at least be copied.
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        showPathMessage(QStringLiteral("无法打开，请在文件管理器中打开："), path);
 }
 
 void ReportView::showProgress()

@@ -21,7 +21,8 @@ QPushButton *makeButton(QWidget *parent, const QSize &size, const QString &style
 QString hoverImageSheet(const QString &name)
 {
     return QStringLiteral("QPushButton{background:transparent; border-image:url(://static/images/TitleBar/%1.png);} "
-                          "QPushButton::hover{border-image:url(://static/images/TitleBar/%1_hover.png);}")
+                          "QPushButton::hover{border-image:url(://static/images/TitleBar/%1_hover.png);} "
+                          "QPushButton:focus{outline:none;border:2px solid #ffffff;}")
         .arg(name);
 }
 
@@ -61,6 +62,9 @@ TitleBar::TitleBar(QWidget *parent)
     maximumBtn = makeButton(this, QSize(14, 11), hoverImageSheet(QStringLiteral("maximum")));
     closeBtn = makeButton(this, QSize(12, 11), hoverImageSheet(QStringLiteral("close")));
     closeBtn->setToolTip(QStringLiteral("关闭"));
+    // Tabbing through the window must not land on a button that closes or hides it.
+    minimumBtn->setFocusPolicy(Qt::NoFocus);
+    closeBtn->setFocusPolicy(Qt::NoFocus);
 
     buttonLayout->setSpacing(0);
     buttonLayout->addWidget(minimumBtn);

@@ -1,21 +1,26 @@
 #include "batch_create/batch_create.h"
 
+#include "batch_create/csv_first_pass.h"
 #include "batch_create/row_reader.h"
 #include "batch_create/safe_output_path.h"
-#include "common/csv_field.h"
 #include "common/elapsed_text.h"
 #include "common/file_utils.h"
 #include "common/guarded_file.h"
+#include "common/held_folder.h"
 #include "common/input_limits.h"
 #include "common/report_text.h"
 #include "common/run_error_log.h"
+#include "render/print_size.h"
 #include "render/qr_style_record.h"
+#include "render/vector_painter.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QFuture>
 #include <QHash>
+#include <QPair>
 #include <QQueue>
 #include <QScopeGuard>
 #include <QSet>
@@ -23,9 +28,36 @@
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString writeFailedText = QStringLiteral("保存文件写入失败，请检查文件夹权限");
+
+// Why a row fails, as the command line and the pages show it beside the row's name.
+const QString unknownStyleReason = QStringLiteral("未知的生成方式");
+const QString rowTooLongReason = QStringLiteral("行过长");
+const QString emptyContentReason = QStringLiteral("内容为空");
+const QString contentTooLongReason = QStringLiteral("内容过长，二维码容纳不下");
+const QString nameTooLongReason = QStringLiteral("名称过长，不能用作文件名");
+const QString unsafeNameReason = QStringLiteral("名称含有不能用于文件名的字符");
+const QString outsideTargetReason = QStringLiteral("名称指向保存文件夹以外的位置");
+const QString folderInTheWayReason = QStringLiteral("保存文件夹中已有同名的文件夹或其他非普通文件");
+const QString hardLinkReason = QStringLiteral("同名图片另有其他名称（硬链接），不能覆盖");
+
+// Why the guarded path refused a row's file: something in its place, or a link out.
+QString refusedTargetReason(const QString &path)
+{
+    struct stat status;
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0 || S_ISLNK(status.st_mode))
+        return outsideTargetReason;
+    if (!S_ISREG(status.st_mode))
+        return folderInTheWayReason;
+    return status.st_nlink > 1 ? hardLinkReason : outsideTargetReason;
+}
+const QString inputTargetReason = QStringLiteral("会覆盖本次的输入文件");
+const QString duplicateNameReason = QStringLiteral("名称重复");
+const QString renderFailedReason = QStringLiteral("图片生成或写入失败");
 
 // One data row, with everything decided before it is drawn: an empty path means
 // the row fails without being drawn.
@@ -35,56 +67,87 @@ struct RowPlan
     QString name;
     QString content;
     QString path;
-    // The file the path reaches, links followed.
+    // Why the row fails before it is drawn; empty for a row to be drawn.
+    QString reason;
+    // The file the path reaches, links followed, as a key (see sameFileKey).
     QString target;
     // An earlier row reaches the same file: this one is drawn only if that one failed.
     bool sameAsEarlier = false;
 };
 
+enum class RowResult { Drawn, Failed, WriteFailed };
+
+// A row drawn: whether its file was written, and the printed side of its modules
+// in millimetres (0 without a print width).
+struct RowDrawing
+{
+    RowResult result = RowResult::Failed;
+    double printedModule = 0;
+};
+
 struct RowJob
 {
     RowPlan plan;
-    QFuture<bool> drawn;
+    QFuture<RowDrawing> drawn;
+    bool skipped = false;
 };
+
+// A file by its device and inode: one file under two names (hard links, bind
+// mounts, a folder that ignores letter case) is one file.
+using FileId = QPair<quint64, quint64>;
+
+FileId fileId(const QString &path)
+{
+    struct stat info;
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return FileId();
+    return FileId(quint64(info.st_dev), quint64(info.st_ino));
+}
 
 // What the plans of a run's rows depend on.
 struct RunRules
 {
     QString savePath;
     QString suffix;
+    // Set when the rows cannot be drawn in the asked format: why.
+    QString formatRefusal;
     bool knownStyle;
     // The run's input files, which no picture may replace.
-    QSet<QString> inputs;
+    QSet<FileId> inputs;
+    // The save folder takes "A" and "a" for one name: so are the rows' files compared.
+    bool caseless;
     // Every file the rows reach, and whether a picture was written to it.
     QHash<QString, bool> targets;
 };
 
-bool isBlankLine(const QStringList &row)
+QSet<FileId> fileIds(const QStringList &paths)
 {
-    return row.size() == 1 && row.first().isEmpty();
-}
-
-QByteArray logLine(const QStringList &fields)
-{
-    return (joinCsvFields(fields) + QLatin1Char('\n')).toUtf8();
-}
-
-QSet<QString> canonicalPaths(const QStringList &paths)
-{
-    QSet<QString> canonical;
+    QSet<FileId> ids;
     for (const QString &path : paths) {
-        const QString resolved = QFileInfo(path).canonicalFilePath();
-        if (!resolved.isEmpty())
-            canonical.insert(resolved);
+        const FileId id = fileId(path);
+        if (id != FileId())
+            ids.insert(id);
     }
-    return canonical;
+    return ids;
 }
 
-bool renderRow(const RowPlan &plan, const BatchStyle &style, const BatchComposition &composition)
+bool isInput(const QString &target, const RunRules &rules)
 {
+    const FileId id = fileId(target);
+    return id != FileId() && rules.inputs.contains(id);
+}
+
+RowDrawing renderRow(const RowPlan &plan, const BatchStyle &style, const BatchComposition &composition)
+{
+    const int diskFailures = guardedDiskFailures();
     QrStyleRecord record = style.recordFor(plan.name, plan.content);
     composition.applyTo(record);
-    return record.render(plan.path);
+    RowDrawing drawing;
+    if (record.render(plan.path, &drawing.printedModule))
+        drawing.result = RowResult::Drawn;
+    else if (guardedDiskFailures() != diskFailures)
+        drawing.result = RowResult::WriteFailed;
+    return drawing;
 }
 
 // Everything about a row that does not need drawing is settled here, in row order,
@@ -97,17 +160,33 @@ RowPlan planRow(const QStringList &row, int index, bool cut, RunRules &rules)
     plan.name = row.first().isEmpty() ? QString::number(index) : row.first();
     plan.content = row.value(1);
     // Without content the renderer would encode the product site instead.
-    if (!rules.knownStyle || cut || plan.content.isEmpty() || !contentLengthAllowed(plan.content))
-        return plan;
     const QString path = safeOutputPath(rules.savePath, plan.name, rules.suffix);
     const QString target = path.isEmpty() ? QString() : guardedTarget(path);
-    if (target.isEmpty() || rules.inputs.contains(target))
+    if (!rules.knownStyle)
+        plan.reason = unknownStyleReason;
+    else if (cut)
+        plan.reason = rowTooLongReason;
+    else if (plan.content.isEmpty())
+        plan.reason = emptyContentReason;
+    else if (!contentLengthAllowed(plan.content))
+        plan.reason = contentTooLongReason;
+    else if (!rules.formatRefusal.isEmpty())
+        plan.reason = rules.formatRefusal;
+    else if (path.isEmpty() && QFile::encodeName(plan.name + QLatin1Char('.') + rules.suffix).size() > maxFileNameBytes)
+        plan.reason = nameTooLongReason;
+    else if (path.isEmpty())
+        plan.reason = unsafeNameReason;
+    else if (target.isEmpty())
+        plan.reason = refusedTargetReason(path);
+    else if (isInput(target, rules))
+        plan.reason = inputTargetReason;
+    if (!plan.reason.isEmpty())
         return plan;
     plan.path = path;
-    plan.target = target;
-    plan.sameAsEarlier = rules.targets.contains(target);
+    plan.target = sameFileKey(target, rules.caseless);
+    plan.sameAsEarlier = rules.targets.contains(plan.target);
     if (!plan.sameAsEarlier)
-        rules.targets.insert(target, false);
+        rules.targets.insert(plan.target, false);
     return plan;
 }
 
@@ -133,6 +212,16 @@ void BatchCreate::setJobs(int jobs)
     this->jobs = jobs;
 }
 
+void BatchCreate::setSkipExisting(bool skip)
+{
+    skipExisting = skip;
+}
+
+void BatchCreate::setFormat(const QString &format)
+{
+    this->format = format;
+}
+
 void BatchCreate::batchStart(QString jiema_path, QString save_path, QString style_type)
 {
     run(jiema_path, save_path, style_type.isEmpty() ? QStringLiteral("qrcustom") : style_type);
@@ -149,24 +238,14 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
     // A first pass counts the rows for the progress total and tells a file that
     // cannot be read, or is no text, from an empty one; rows are never all in memory.
     const std::unique_ptr<RowReader> reader = openRowReader(csvPath, sheet);
+    const CsvFirstPass firstPass = readFirstPass(*reader, shard);
+    if (!firstPass.error.isEmpty()) {
+        report("warning", firstPass.error);
+        return;
+    }
+    const QStringList &heading = firstPass.heading;
+    const int total = firstPass.dataRows;
     QStringList row;
-    QStringList heading;
-    int rowCount = 0;
-    int total = 0;
-    while (reader->readRow(row)) {
-        if (rowCount++ == 0)
-            heading = row;
-        else if (!isBlankLine(row))
-            ++total;
-    }
-    if (reader->status() != RowReader::Finished) {
-        report("warning", reader->problem());
-        return;
-    }
-    if (rowCount == 0) {
-        report("warning", QStringLiteral("请选择正确csv文件"));
-        return;
-    }
     // Pictures every row shares are read once; a run that cannot use them does nothing.
     composition = style.compositionWith(composition);
     const QString compositionError = composition.load(style.recordFor(QStringLiteral("1"), QString()));
@@ -180,19 +259,27 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         report("warning", QStringLiteral("保存文件夹不存在并且创建失败"));
         return;
     }
+    const HeldFolder saveFolder(savePath);
+    if (!saveFolder.isOpen()) {
+        report("warning", writeFailedText);
+        return;
+    }
     QElapsedTimer timer;
     timer.start();
 
-    RunRules rules{savePath, composition.outputSuffix(), styleType == QLatin1String("qrcustom"),
-                   canonicalPaths({csvPath, composition.logoPath, composition.backgroundPath}), QHash<QString, bool>()};
+    const bool vector = isVectorFormat(format);
+    const QString refusal = vector && composition.animated() ? QStringLiteral("动画背景无法保存为矢量文件") : QString();
+    RunRules rules{savePath, vector ? format : composition.outputSuffix(), refusal, styleType == QLatin1String("qrcustom"),
+                   fileIds({csvPath, composition.logoPath, composition.backgroundPath}), saveFolder.ignoresLetterCase(),
+                   QHash<QString, bool>()};
     const QString logPath = savePath + QStringLiteral("/error_log.txt");
-    if (rules.inputs.contains(guardedTarget(logPath))) {
+    if (isInput(guardedTarget(logPath), rules)) {
         report("warning", QStringLiteral("保存文件夹中的 error_log.txt 是本次的输入文件，请把它另存为其他文件，或换一个保存文件夹"));
         return;
     }
     RunErrorLog log;
     if (!log.open(logPath)) {
-        report("warning", QStringLiteral("错误日志写入失败，请检查保存文件夹权限"));
+        report("warning", RunErrorLog::openFailureText(logPath));
         return;
     }
     // A new log starts with the CSV's heading: fed back as a CSV, it loses no row.
@@ -213,35 +300,62 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
     QQueue<RowJob> inFlight;
     QThread *thread = QThread::currentThread();
     int index = 0;
+    qint64 dataRows = 0;
     int rendered = 0;
+    int skipped = 0;
     int done = 0;
     for (;;) {
         // Once asked to stop, rows already read are still finished and reported.
         while (inFlight.size() < lookAhead && !thread->isInterruptionRequested() && reader->readRow(row)) {
             ++index;
-            if (isBlankLine(row))
+            if (isBlankLine(row) || !shard.holds(dataRows++))
                 continue;
-            RowJob job{planRow(row, index, reader->rowCut(), rules), QFuture<bool>()};
-            if (!job.plan.path.isEmpty() && !job.plan.sameAsEarlier)
+            RowJob job{planRow(row, index, reader->rowCut(), rules), QFuture<RowDrawing>()};
+            // A picture put in place is whole, so one that exists is kept.
+            job.skipped = skipExisting && job.plan.reason.isEmpty() && !job.plan.sameAsEarlier && QFileInfo::exists(job.plan.path);
+            if (job.skipped)
+                rules.targets.insert(job.plan.target, true);
+            else if (job.plan.reason.isEmpty() && !job.plan.sameAsEarlier)
                 job.drawn = QtConcurrent::run(&pool, renderRow, job.plan, style, composition);
             inFlight.enqueue(job);
         }
         if (inFlight.isEmpty())
             break;
         const RowJob job = inFlight.dequeue();
-        report("progress", reportWithUserText(QStringLiteral("正在生成：%1"), job.plan.fields.first()));
         // A picture already written in this run is never replaced by a later row.
-        bool drawn = false;
-        if (job.plan.sameAsEarlier)
-            drawn = !rules.targets.value(job.plan.target) && renderRow(job.plan, style, composition);
-        else if (!job.plan.path.isEmpty())
-            drawn = job.drawn.result();
-        if (drawn) {
+        RowDrawing drawing;
+        QString reason = job.plan.reason;
+        if (job.plan.sameAsEarlier && rules.targets.value(job.plan.target))
+            reason = duplicateNameReason;
+        else if (job.plan.sameAsEarlier)
+            drawing = renderRow(job.plan, style, composition);
+        else if (reason.isEmpty() && !job.skipped)
+            drawing = job.drawn.result();
+        // A row without a name is saved under its row number, and says so.
+        const QString shownName = !job.plan.fields.first().isEmpty() || job.plan.path.isEmpty()
+            ? job.plan.fields.first()
+            : QStringLiteral("第 %1 行数据（名称为空，保存为 %2）").arg(job.plan.name, QFileInfo(job.plan.path).fileName());
+        QString progress = reportWithUserText(QStringLiteral("正在生成：%1"), shownName);
+        if (drawing.result == RowResult::Drawn && drawing.printedModule > 0 && drawing.printedModule < smallestPrintedModule)
+            progress += QStringLiteral("（模块打印宽度 %1 毫米，小于 %2 毫米，手机可能难以识别）")
+                            .arg(drawing.printedModule, 0, 'f', 2).arg(smallestPrintedModule);
+        report("progress", progress);
+        // A full disk ends the run: every later row would fail the same way.
+        if (drawing.result == RowResult::WriteFailed) {
+            report("warning", writeFailedText);
+            return;
+        }
+        if (job.skipped) {
+            ++skipped;
+        } else if (drawing.result == RowResult::Drawn) {
             rules.targets.insert(job.plan.target, true);
             ++rendered;
+            reportSuccess(job.plan.path, job.plan.name);
         } else if (!log.writeFailure(logLine(job.plan.fields))) {
             report("warning", writeFailedText);
             return;
+        } else {
+            reportFailure(reason.isEmpty() ? renderFailedReason : reason, job.plan.name);
         }
         ++done;
         report("count", QStringLiteral("%1/%2").arg(done).arg(qMax(done, total)));
@@ -264,10 +378,11 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         report("stopped", QStringLiteral("已停止：完成 %1 / 共 %2").arg(done).arg(qMax(done, total)));
         return;
     }
+    const QString skippedText = skipped > 0 ? QStringLiteral("，跳过：%1 个").arg(skipped) : QString();
     if (log.failures() > 0) {
-        report("success", QStringLiteral("成功：%1 个， 错误：%2 个，请在保存路径查看错误日志").arg(rendered).arg(log.failures()));
+        report("success", QStringLiteral("成功：%1 个%2， 错误：%3 个，请在保存路径查看错误日志").arg(rendered).arg(skippedText).arg(log.failures()));
     } else {
-        report("success", QStringLiteral("成功：%1 个").arg(rendered));
+        report("success", QStringLiteral("成功：%1 个%2").arg(rendered).arg(skippedText));
         log.remove();
     }
     report("runtime", elapsedText(timer.elapsed()));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/batch_shard.h"
+
 #include "batch_create/batch_composition.h"
 #include "common/batch_worker.h"
 #include "style/style_presets.h"
@@ -24,6 +26,14 @@ public:
     // Rows drawn at once; 0, the default, draws as many as the machine has cores.
     // The files and reports are the same for every number.
     void setJobs(int jobs);
+    // Only this share of the rows (pictures) is done; by default all of them.
+    void setShard(const BatchShard &shard) { this->shard = shard; }
+    // Rows whose picture is already in the save folder are left as they are and
+    // counted apart, so that a stopped run can be resumed; by default they are replaced.
+    void setSkipExisting(bool skip);
+    // The files' format: "png" (the default; "gif" on an animated background),
+    // "svg" or "pdf". A vector format refuses the rows of an animated background.
+    void setFormat(const QString &format);
 
 public slots:
     // jiema_path is the CSV file or workbook. Sends every report of the run, then deletes itself.
@@ -35,5 +45,8 @@ private:
     BatchComposition composition;
     BatchStyle style = batchPreset();
     int jobs = 0;
+    BatchShard shard;
+    bool skipExisting = false;
+    QString format = QStringLiteral("png");
     QString sheet;
 };

@@ -6,10 +6,16 @@
 #include "app/report_view.h"
 #include "app/worker_thread.h"
 #include "batch_create/batch_create.h"
+#include "batch_create/existing_pictures.h"
+#include "batch_create/heading_check.h"
 #include "batch_create/style_chooser.h"
 #include "common/report_text.h"
 
 #include <QDir>
+#include <QEventLoop>
+#include <QFutureWatcher>
+#include <QMessageBox>
+#include <QtConcurrent>
 #include <QFileInfo>
 #include <QFrame>
 #include <QLineEdit>
@@ -59,7 +65,8 @@ void CsvCreate::buildForm()
     contentFrame->setObjectName(QStringLiteral("CsvCreateFrame"));
     gridLayout = buildFormGrid(contentFrame);
     const PathRow csvRow = addPathRow(gridLayout, 0, QStringLiteral("选择CSV文件："), QStringLiteral("请选择csv数据文件"),
-                                      QStringLiteral("csvPathEdit"), QStringLiteral("选择文件.."), QStringLiteral("selectFileBtn"));
+                                      QStringLiteral("csvPathEdit"), QStringLiteral("选择文件.."), QStringLiteral("selectFileBtn"),
+                                      QStringLiteral("CSV文件的第一行是标题，不会生成图片"));
     const PathRow saveRow = addPathRow(gridLayout, 1, QStringLiteral("保存到："), QStringLiteral("请选择生成的二维码保存位置"),
                                        QStringLiteral("savePathEdit"), QStringLiteral("选择目录.."), QStringLiteral("selectPathBtn"));
     csvPathEdit = csvRow.edit;
@@ -72,6 +79,7 @@ void CsvCreate::buildForm()
     runtimeLabel = reportView->runtimeLabel;
     progressLabel = reportView->progressLabel;
     progressBar = reportView->progressBar;
+    reportView->lockWhileRunning({csvPathEdit, savePathEdit, csvRow.chooser, saveRow.chooser, styleChooser});
     startOnEnter(csvPathEdit, csvCreateBtn);
     startOnEnter(savePathEdit, csvCreateBtn);
 
@@ -93,7 +101,7 @@ void CsvCreate::rememberPaths() const
 
 void CsvCreate::on_selectFileBtn_clicked()
 {
-    chooseFileInto(this, tr("CSV数据包文件"), tr("CSV Files(*.csv)"), csvPathEdit);
+    chooseFileInto(this, QStringLiteral("选择CSV文件"), QStringLiteral("CSV文件 (*.csv)"), csvPathEdit);
 }
 
 void CsvCreate::on_selectPathBtn_clicked()
@@ -113,25 +121,55 @@ void CsvCreate::on_csvCreateBtn_clicked()
         showMessageBox(QStringLiteral("请选择二维码保存位置"));
         return;
     }
-    // Checked before the save folder is made, so that a mistyped path leaves nothing behind.
+    // The worker makes the save folder once it has accepted the inputs, so that a
+    // mistyped path or a file that is no CSV leaves nothing behind.
     if (!QFileInfo(csv).isFile() || !QFileInfo(csv).isReadable()) {
-        showMessageBox(reportWithUserText(QStringLiteral("无法读取CSV文件：%1"), csv));
-        return;
-    }
-    if (!QDir(save).exists() && !QDir().mkpath(save)) {
-        showMessageBox(QStringLiteral("保存文件夹不存在并且创建失败"));
+        showPathMessage(QStringLiteral("无法读取CSV文件："), csv);
         return;
     }
     rememberPaths();
+    if (headingLooksLikeData(csv)
+        && !askToConfirm(window(), QStringLiteral("CSV文件的第一行看起来是数据，但它作为标题，不会生成图片。\n仍然开始生成吗？")))
+        return;
+    bool skipExisting = false;
+    if (!askAboutExisting(csv, save, &skipExisting))
+        return;
     reportView->startRun(save);
 
     auto *worker = new BatchCreate;
     worker->setStyle(styleChooser->style());
+    worker->setSkipExisting(skipExisting);
     runThread = moveToWorkerThread(worker);
     connect(runThread, &QThread::started, this, &CsvCreate::slot_create_thread_started);
     connect(this, &CsvCreate::new_create_started, worker, &BatchCreate::batchStart);
     connect(worker, &BatchCreate::returnResult, this, &CsvCreate::slot_create_thread_viewer);
     runThread->start();
+}
+
+bool CsvCreate::askAboutExisting(const QString &csv, const QString &save, bool *skip)
+{
+    const QString suffix = styleChooser->style().compositionWith(BatchComposition()).outputSuffix();
+    // A long CSV is read off this thread; the page waits without freezing.
+    csvCreateBtn->setEnabled(false);
+    QFutureWatcher<int> watcher;
+    QEventLoop loop;
+    connect(&watcher, &QFutureWatcher<int>::finished, &loop, &QEventLoop::quit);
+    watcher.setFuture(QtConcurrent::run(countExistingPictures, csv, save, suffix));
+    if (!watcher.isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    csvCreateBtn->setEnabled(true);
+    const int existing = watcher.result();
+    if (existing == 0)
+        return true;
+    QMessageBox box(QMessageBox::Question, QStringLiteral("提示"),
+                    QStringLiteral("保存文件夹中已有 %1 个同名图片：覆盖 / 跳过 / 取消").arg(existing), QMessageBox::NoButton, window());
+    QPushButton *replace = box.addButton(QStringLiteral("覆盖"), QMessageBox::AcceptRole);
+    QPushButton *keep = box.addButton(QStringLiteral("跳过"), QMessageBox::AcceptRole);
+    box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+    box.setDefaultButton(keep);
+    box.exec();
+    *skip = box.clickedButton() == keep;
+    return box.clickedButton() == replace || box.clickedButton() == keep;
 }
 
 void CsvCreate::slot_create_thread_started()

@@ -40,6 +40,8 @@ public slots:
 private:
     void buildForm();
     void rememberPaths() const;
+    // Asks whether pictures already in the save folder are replaced or kept; false when cancelled.
+    bool askAboutExisting(const QString &csv, const QString &save, bool *skip);
 
     QFrame *headerFrame;
     QFrame *contentFrame;

@@ -1,5 +1,7 @@
 #include "batch_create/csv_reader.h"
 
+#include "batch_create/csv_first_pass.h"
+#include "common/input_file.h"
 #include "common/input_limits.h"
 #include "common/report_text.h"
 #include "common/text_codec.h"
@@ -20,10 +22,9 @@ bool isSpecial(QChar c)
 
 }
 
-CsvReader::CsvReader(const QString &path)
-    : file(path)
+CsvReader::CsvReader(const QString &path) : path(path)
 {
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly) || !(codec = guessTextCodec(file)))
+    if (!openInputFile(file, path) || !(codec = guessTextCodec(file)))
         state = Unreadable;
     else
         decoder.reset(codec->makeDecoder());
@@ -33,7 +34,14 @@ CsvReader::~CsvReader() = default;
 
 QString CsvReader::problem() const
 {
-    return reportWithUserText(QStringLiteral("无法读取CSV文件：%1"), file.fileName());
+    if (state == NotText)
+        return reportWithUserText(QStringLiteral("不是文本文件，无法作为CSV文件读取：<br>%1"), path);
+    return unreadableCsvMessage(path);
+}
+
+QString CsvReader::emptyProblem() const
+{
+    return unreadableCsvMessage(path, QStringLiteral("（文件是空的）"));
 }
 
 void CsvReader::rewind()
@@ -119,7 +127,8 @@ void CsvReader::split(QChar c)
             parse.quotePending = true;
         else
             append(&c, 1);
-    } else if (c == QLatin1Char('\n')) {
+    } else if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+        // A lone CR ends a row as well, as older spreadsheet programs wrote them.
         endField();
         rows.enqueue(parse.row);
         rowsCut.enqueue(parse.cut);
@@ -153,7 +162,8 @@ void CsvReader::endField()
     parse.cut = parse.cut || ++parse.rowChars > maxCsvRowChars;
 }
 
-// The text ends with an LF, supplied when missing; a row left open by a quote is dropped.
+// The text ends with a line end, supplied when missing; a row left open by a quote
+// is dropped. A text without a character holds no row at all.
 void CsvReader::finish()
 {
     parse.inputDone = true;
@@ -161,6 +171,6 @@ void CsvReader::finish()
         parse.crPending = false;
         split(QLatin1Char('\r'));
     }
-    if (parse.lastChar != QLatin1Char('\n'))
+    if (!parse.lastChar.isNull() && parse.lastChar != QLatin1Char('\n') && parse.lastChar != QLatin1Char('\r'))
         split(QLatin1Char('\n'));
 }

@@ -13,10 +13,10 @@ class QTextCodec;
 class QTextDecoder;
 
 // Reads the rows of a CSV file one after another, so that a file of any size takes
-// no more memory than a few of its rows. CR LF becomes LF, a double quote opens and
-// closes quoting anywhere in a field, a doubled quote inside quotes stands for one,
-// and a row whose quote is never closed is dropped. The encoding is chosen as by
-// decodeUnknownText: a byte-order mark, then valid UTF-8, then GB18030, then Latin-1.
+// no more memory than a few of its rows. Rows end with LF, CR LF or a lone CR; a
+// double quote opens and closes quoting anywhere in a field, a doubled quote
+// inside quotes stands for one, and a row whose quote is never closed is dropped. The encoding is chosen as by
+// decodeLocalText: a byte-order mark, then valid UTF-8, then GB18030, then Latin-1.
 class CsvReader : public RowReader
 {
 public:
@@ -29,8 +29,10 @@ public:
     // read; NotText for one holding a zero character, as pictures, spreadsheets and
     // other binary files do.
     Status status() const override { return state; }
+    bool sawText() const override { return !parse.lastChar.isNull(); }
     void rewind() override;
     QString problem() const override;
+    QString emptyProblem() const override;
 
 private:
     // Where the splitting stands between two chunks of text.
@@ -55,6 +57,7 @@ private:
     void endField();
     void finish();
 
+    QString path;
     QFile file;
     QTextCodec *codec = nullptr;
     std::unique_ptr<QTextDecoder> decoder;

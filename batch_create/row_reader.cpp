@@ -4,6 +4,8 @@
 #include "batch_create/xls_reader.h"
 #include "batch_create/xlsx_reader.h"
 
+#include "common/report_text.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -19,6 +21,7 @@ public:
     Status status() const override { return Unreadable; }
     void rewind() override {}
     QString problem() const override { return why; }
+    QString emptyProblem() const override { return why; }
 
 private:
     QString why;
@@ -28,8 +31,13 @@ private:
 
 QString workbookProblem(const QString &path, const QString &reason)
 {
-    return QStringLiteral("<span>") + QStringLiteral("无法读取Excel工作簿：%1（%2）").arg(path.toHtmlEscaped(), reason.toHtmlEscaped())
-           + QStringLiteral("</span>");
+    // As for a CSV file: the path on a line of its own.
+    return reportWithUserText(QStringLiteral("无法读取Excel工作簿（") + reason.toHtmlEscaped() + QStringLiteral("）：<br>%1"), path);
+}
+
+QString emptyWorkbookProblem(const QString &path)
+{
+    return workbookProblem(path, QStringLiteral("工作表是空的"));
 }
 
 bool isWorkbookName(const QString &path)

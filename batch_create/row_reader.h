@@ -20,6 +20,11 @@ public:
     // True when the row last read was longer than maxCsvRowChars and was cut short.
     virtual bool rowCut() const = 0;
     virtual Status status() const = 0;
+    // True once the pass has met a character; false for an empty file (a CSV's
+    // byte-order mark alone counts as none). A workbook without rows has none.
+    virtual bool sawText() const { return false; }
+    // The report for a file without a row.
+    virtual QString emptyProblem() const = 0;
     // Back before the first row, for another pass over the file.
     virtual void rewind() = 0;
     // Why the file cannot be read, as a report for the user; only asked once the
@@ -31,6 +36,9 @@ public:
 // their kin) by its contents, anything else as CSV. sheet names the workbook's
 // sheet to read; empty for its first visible one.
 std::unique_ptr<RowReader> openRowReader(const QString &path, const QString &sheet = QString());
+
+// The report for a workbook whose sheet holds no row.
+QString emptyWorkbookProblem(const QString &path);
 
 // True for a file name that openRowReader reads as a workbook.
 bool isWorkbookName(const QString &path);

@@ -17,3 +17,8 @@ QString safeOutputPath(const QString &folder, const QString &name, const QString
         return QString();
     return folder + QLatin1Char('/') + fileName;
 }
+
+QString sameFileKey(const QString &path, bool caseless)
+{
+    return caseless ? path.toCaseFolded() : path;
+}

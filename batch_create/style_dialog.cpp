@@ -16,6 +16,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -87,7 +88,10 @@ QWidget *StyleDialog::buildPresets()
         auto *item = new QListWidgetItem(QStringLiteral("%1（%2）").arg(preset.title, preset.name), presetList);
         item->setToolTip(preset.description);
     }
-    connect(presetList, &QListWidget::currentRowChanged, this, [this, presets](int row) {
+    // Taken from the selection, not the current row: focus arriving on the list
+    // makes its first row current, which must not replace the style in use.
+    connect(presetList, &QListWidget::itemSelectionChanged, this, [this, presets] {
+        const int row = presetList->selectedItems().isEmpty() ? -1 : presetList->row(presetList->selectedItems().first());
         if (!filling && row >= 0)
             showStyle(presets.at(row).style, presets.at(row).title);
     });
@@ -322,6 +326,7 @@ void StyleDialog::showStyle(const BatchStyle &style, const QString &styleName)
         if (presets.at(i).title == styleName)
             row = i;
     }
+    presetList->clearSelection();
     presetList->setCurrentRow(row);
     filling = false;
     nameLabel->setText(QStringLiteral("当前：%1").arg(name));
@@ -343,11 +348,23 @@ void StyleDialog::changed()
     requested = styleToJson(now);
     filling = true;
     // So that picking the same preset again restores it.
+    presetList->clearSelection();
     presetList->setCurrentRow(-1);
     filling = false;
     name = QStringLiteral("自定义");
     nameLabel->setText(QStringLiteral("当前：%1").arg(name));
     preview.request(now, csvPath);
+}
+
+void StyleDialog::keyPressEvent(QKeyEvent *event)
+{
+    // Enter in a field has applied it and asked for a preview; only the buttons close.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && !qobject_cast<QPushButton *>(focusWidget())) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void StyleDialog::loadFile()

@@ -33,6 +33,9 @@ public:
     // The shipped style's title or the style file's name; "自定义" once changed here.
     QString styleName() const { return name; }
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     // Moves one setting between the style and its control.
     struct Binding

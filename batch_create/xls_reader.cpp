@@ -130,3 +130,8 @@ bool XlsReader::readRow(QStringList &row)
         row.append(QString());
     return true;
 }
+
+QString XlsReader::emptyProblem() const
+{
+    return emptyWorkbookProblem(path);
+}

@@ -18,6 +18,7 @@ public:
     Status status() const override { return state; }
     void rewind() override { nextRow = 0; state = why.isEmpty() ? Reading : Unreadable; }
     QString problem() const override { return why; }
+    QString emptyProblem() const override;
 
 private:
     QString open(const QString &sheet);

@@ -453,3 +453,8 @@ void XlsxReader::endRow()
         row.fields.append(QString());
     rows.enqueue(row);
 }
+
+QString XlsxReader::emptyProblem() const
+{
+    return emptyWorkbookProblem(path);
+}

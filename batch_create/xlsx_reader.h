@@ -30,6 +30,7 @@ public:
     Status status() const override { return state; }
     void rewind() override;
     QString problem() const override { return why; }
+    QString emptyProblem() const override;
 
 private:
     struct Row

@@ -8,6 +8,8 @@
 #include "common/folder_listing.h"
 #include "common/guarded_file.h"
 #include "common/guarded_line_file.h"
+#include "common/held_folder.h"
+#include "common/input_limits.h"
 #include "common/report_text.h"
 #include "common/run_error_log.h"
 
@@ -17,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QList>
 #include <QScopeGuard>
 #include <QThread>
@@ -35,9 +38,27 @@ struct PictureFolder
     QStringList pictureNames;
     // Pictures whose file names cannot be opened, shown as well as they can be.
     QStringList unreadableNames;
+    // Pictures that are no file to read, with the reason.
+    QVector<SkippedEntry> skipped;
 };
 
 const QString writeFailedText = QStringLiteral("保存文件写入失败，请检查文件夹权限");
+
+// Why a picture fails, as the command line and the pages show it beside its path.
+const QString unlistedFolderReason = QStringLiteral("无法读取文件夹");
+const QString undecodableNameReason = QStringLiteral("文件名编码无法识别");
+const QString noCodeReason = QStringLiteral("未识别到二维码");
+const QString unreadablePictureReason = QStringLiteral("无法读取图片文件");
+const QString tooManyPixelsReason = QStringLiteral("图片像素过多");
+
+// Why a picture in which no code was read failed: told from its header alone.
+QString noCodeFoundReason(const QString &path)
+{
+    QImageReader reader(path);
+    if (!reader.canRead())
+        return unreadablePictureReason;
+    return pictureSizeAllowed(reader) ? noCodeReason : tooManyPixelsReason;
+}
 // Runs in the same second take stamp_2, stamp_3, ...; past this something else is wrong.
 constexpr int maxStampAttempts = 1000;
 
@@ -52,10 +73,14 @@ bool isAcceptedPicture(const QString &path)
 
 PictureFolder pictureFolder(const QString &path, const QString &name, const FolderListing &listing)
 {
-    PictureFolder folder{path, name, listing.listed, QStringList(), QStringList()};
+    PictureFolder folder{path, name, listing.listed, QStringList(), QStringList(), QVector<SkippedEntry>()};
     for (const FolderEntry &entry : listing.files) {
         if (isAcceptedPicture(path + QLatin1Char('/') + entry.name))
             (entry.readable ? folder.pictureNames : folder.unreadableNames) << entry.name;
+    }
+    for (const SkippedEntry &skipped : listing.skipped) {
+        if (isAcceptedPicture(path + QLatin1Char('/') + skipped.entry.name))
+            folder.skipped << skipped;
     }
     return folder;
 }
@@ -92,7 +117,7 @@ QString spreadsheetSafe(const QString &field, bool excel)
 }
 
 // The "excel" mode wraps digit strings with a tab so that spreadsheets keep them
-// as text instead of rounding them to a number.
+// as text instead of rounding them to a number or dropping leading zeros.
 QString contentField(const QString &content, bool excelDigits)
 {
     const QString quoted = quoteCsvField(content);
@@ -123,6 +148,11 @@ void BatchJiema::setJobs(int jobs)
     this->jobs = jobs;
 }
 
+void BatchJiema::setAllFormats(bool all)
+{
+    allFormats = all;
+}
+
 void BatchJiema::batchStart(QString jiema_path, QString save_path, QString csv_parse)
 {
     run(jiema_path, save_path, csv_parse == QLatin1String("excel"));
@@ -137,16 +167,17 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
         report("warning", QStringLiteral("你选择的文件夹不存在"));
         return;
     }
-    if (savePath.isEmpty() || (!QDir(savePath).exists() && !QDir().mkpath(savePath))) {
-        report("warning", QStringLiteral("保存文件夹不存在并且创建失败"));
-        return;
-    }
 
     // Everything is listed before anything is written, so the run never sees its
     // own output, and the total is known for the progress count.
     const FolderListing listing = listFolder(jiemaPath);
     if (!listing.listed) {
         report("warning", QStringLiteral("无法读取你选择的文件夹，请检查文件夹权限"));
+        return;
+    }
+    // Made only for inputs that are accepted.
+    if (savePath.isEmpty() || (!QDir(savePath).exists() && !QDir().mkpath(savePath))) {
+        report("warning", QStringLiteral("保存文件夹不存在并且创建失败"));
         return;
     }
     QList<PictureFolder> folders{pictureFolder(jiemaPath, QString(), listing)};
@@ -158,10 +189,11 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
     QElapsedTimer timer;
     timer.start();
 
+    const HeldFolder saveFolder(savePath);
     const QString errorLogPath = savePath + QStringLiteral("/error_log.txt");
     RunErrorLog errorLog;
-    if (!errorLog.open(errorLogPath)) {
-        report("warning", QStringLiteral("错误日志写入失败，请检查保存文件夹权限"));
+    if (!saveFolder.isOpen() || !errorLog.open(errorLogPath)) {
+        report("warning", RunErrorLog::openFailureText(errorLogPath));
         return;
     }
 
@@ -213,30 +245,41 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
         }
     }
 
-    DecodePool pool(findDetectorModels(modelFolders), engines, jobs);
+    DecodePool pool(findDetectorModels(modelFolders), engines, jobs, allFormats);
     if (pool.lacksModels())
         report("notice", QStringLiteral("未找到可用的二维码识别模型文件（opencv_3rdparty 文件夹），"
                                         "将只用 ZXing-C++ 引擎继续解码，小图或模糊的二维码可能无法识别"));
+    // Items are numbered for the shard in the order the run takes them: a folder
+    // that cannot be listed is one, otherwise its pictures, then its unreadable names.
     int total = 0;
+    qint64 item = 0;
     for (const PictureFolder &folder : folders) {
-        for (const QString &name : folder.pictureNames)
-            pool.add(folder.path + QLatin1Char('/') + name);
-        total += folder.listed ? folder.pictureNames.size() + folder.unreadableNames.size() : 1;
+        for (const QString &name : folder.pictureNames) {
+            if (shard.holds(item++)) {
+                pool.add(folder.path + QLatin1Char('/') + name);
+                ++total;
+            }
+        }
+        for (qint64 end = item + (folder.listed ? folder.unreadableNames.size() + folder.skipped.size() : 1); item < end; ++item)
+            total += shard.holds(item) ? 1 : 0;
     }
+    item = 0;
 
     QString csvLabels;
     int successCount = 0;
-    // One failed item: a log line; false when the line cannot be written.
-    const auto logFailure = [&](const QString &what) {
-        if (!errorLog.writeFailure(utf8Line(stamp + QStringLiteral(" : ") + what)))
+    // One failed item: a log line, then its report; false when the line cannot be written.
+    // The path is quoted as in the CSV files, so that no name can break the line or forge another.
+    const auto logFailure = [&](const QString &path, const QString &why, const QString &reason) {
+        if (!errorLog.writeFailure(utf8Line(stamp + QStringLiteral(" : ") + quoteCsvField(path) + why)))
             return false;
+        reportFailure(reason, path);
         report("count", QStringLiteral("%1/%2").arg(successCount + errorLog.failures()).arg(total));
         return true;
     };
     for (reached = 0; reached < folders.size(); ++reached) {
         const PictureFolder &folder = folders.at(reached);
         if (!folder.listed) {
-            if (!logFailure(folder.path + QStringLiteral(" （无法读取文件夹）"))) {
+            if (shard.holds(item++) && !logFailure(folder.path, QStringLiteral(" （无法读取文件夹）"), unlistedFolderReason)) {
                 report("warning", writeFailedText);
                 return;
             }
@@ -251,6 +294,8 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
             return;
         }
         for (const QString &name : folder.pictureNames) {
+            if (!shard.holds(item++))
+                continue;
             if (QThread::currentThread()->isInterruptionRequested()) {
                 report("stopped", QStringLiteral("已停止：完成 %1 / 共 %2").arg(successCount + errorLog.failures()).arg(total));
                 return;
@@ -260,21 +305,33 @@ void BatchJiema::run(const QString &jiemaPath, const QString &savePath, bool exc
             const QString content = pool.takeNext();
             bool written = false;
             if (content.isEmpty()) {
-                written = logFailure(path);
+                written = logFailure(path, QString(), noCodeFoundReason(path));
             } else {
-                const QString nameField = quoteCsvField(spreadsheetSafe(isMain ? name : withoutSuffix(name), excel));
-                written = csv.write(utf8Line(nameField + QLatin1Char(',') + contentField(spreadsheetSafe(content, excel), excel && isMain)));
+                // Every CSV of the run keeps digit strings as text: a sub-folder's
+                // names lose their suffix, so "000123.png" is a digit string there.
+                const QString nameField = contentField(spreadsheetSafe(isMain ? name : withoutSuffix(name), excel), excel);
+                written = csv.write(utf8Line(nameField + QLatin1Char(',') + contentField(spreadsheetSafe(content, excel), excel)));
                 successCount += written ? 1 : 0;
-                if (written)
+                if (written) {
+                    reportSuccess(csvPath(csvName(stamp, folder.name)), path);
                     report("count", QStringLiteral("%1/%2").arg(successCount + errorLog.failures()).arg(total));
+                }
             }
             if (!written) {
                 report("warning", writeFailedText);
                 return;
             }
         }
-        for (const QString &name : folder.unreadableNames) {
-            if (!logFailure(folder.path + QLatin1Char('/') + name + QStringLiteral(" （文件名编码无法识别）"))) {
+        QVector<QPair<QString, QString>> notRead;
+        for (const QString &name : folder.unreadableNames)
+            notRead.append({name, undecodableNameReason});
+        for (const SkippedEntry &skipped : folder.skipped)
+            notRead.append({skipped.entry.name, skipped.reason});
+        for (const auto &failed : notRead) {
+            if (!shard.holds(item++))
+                continue;
+            const QString path = folder.path + QLatin1Char('/') + failed.first;
+            if (!logFailure(path, QStringLiteral(" （") + failed.second + QStringLiteral("）"), failed.second)) {
                 report("warning", writeFailedText);
                 return;
             }

@@ -1,11 +1,11 @@
 #include "batch_decode/cnn_reader.h"
 
 #include "batch_decode/detector_models.h"
+#include "batch_decode/payload_text.h"
 #include "batch_decode/zxing_reader.h"
 
 #include <QMutexLocker>
 #include <QScopeGuard>
-#include <QTextCodec>
 
 #include <algorithm>
 
@@ -13,26 +13,6 @@
 #include <opencv2/wechat_qrcode.hpp>
 
 namespace {
-
-// Without the segment modes a Kanji segment cannot be told from bytes. Shift-JIS
-// whose two-byte characters all lead with 0x81-0x9F (kana and the common kanji)
-// is taken for Shift-JIS: GB2312 Chinese never uses these lead bytes, and UTF-8
-// never starts a character with them.
-QString textOfUnknownModes(const QByteArray &bytes)
-{
-    bool twoByte = false;
-    for (int i = 0; i < bytes.size(); ++i) {
-        const uchar lead = uchar(bytes.at(i));
-        if (lead < 0x80)
-            continue;
-        const uchar trail = i + 1 < bytes.size() ? uchar(bytes.at(i + 1)) : 0;
-        if (lead < 0x81 || lead > 0x9F || trail < 0x40 || trail == 0x7F || trail > 0xFC)
-            return guessedPayloadText(bytes);
-        twoByte = true;
-        ++i;
-    }
-    return twoByte ? QTextCodec::codecForName("Shift_JIS")->toUnicode(bytes) : guessedPayloadText(bytes);
-}
 
 // The detector gives the payload bytes as stored: Kanji segments in Shift-JIS,
 // character-set designators dropped. So ZXing-C++, which knows the segment modes,
@@ -55,7 +35,8 @@ QString codeText(const cv::Mat &grey, const cv::Rect &box, const QByteArray &byt
         if (code.bytes == bytes)
             return code.text;
     }
-    return textOfUnknownModes(bytes);
+    // Without the segment modes a Kanji segment reads as Shift_JIS bytes, which the guess knows.
+    return payloadText(bytes);
 }
 
 }

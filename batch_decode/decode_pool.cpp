@@ -6,8 +6,9 @@
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
 
-DecodePool::DecodePool(const QStringList &modelPaths, DecodeEngines engines, int jobs)
+DecodePool::DecodePool(const QStringList &modelPaths, DecodeEngines engines, int jobs, bool allFormats)
     : engines(engines)
+    , allFormats(allFormats)
 {
     // The CNN detector allocates and frees buffers of many megabytes for every
     // picture; set before the pool's threads start, so that they all reuse them
@@ -56,6 +57,6 @@ void DecodePool::startWaiting()
     // Two per thread: a thread never waits for the caller to take a result.
     while (!waiting.isEmpty() && started.size() < 2 * threads.maxThreadCount()) {
         const QString path = waiting.dequeue();
-        started.enqueue(QtConcurrent::run(&threads, [this, path] { return decodeQrImage(path, engines, cnn.get()); }));
+        started.enqueue(QtConcurrent::run(&threads, [this, path] { return decodeQrImage(path, engines, cnn.get(), allFormats); }));
     }
 }

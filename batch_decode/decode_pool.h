@@ -21,7 +21,7 @@ class DecodePool
 public:
     // modelPaths: the CNN detector's model files, as findDetectorModels gives them.
     // jobs: pictures decoded at once; 0 decodes as many as the machine has cores.
-    DecodePool(const QStringList &modelPaths, DecodeEngines engines, int jobs = 0);
+    DecodePool(const QStringList &modelPaths, DecodeEngines engines, int jobs = 0, bool allFormats = false);
     // Drops pictures not yet started and waits for those being decoded.
     ~DecodePool();
 
@@ -39,6 +39,7 @@ private:
     void startWaiting();
 
     const DecodeEngines engines;
+    const bool allFormats;
     std::unique_ptr<CnnReader> cnn;
     bool modelsMissing = false;
     QQueue<QString> waiting;

@@ -1,6 +1,7 @@
 #include "batch_decode/detector_models.h"
 
-#include <QCoreApplication>
+#include "common/data_folders.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -19,9 +20,8 @@ const QString modelFolderName = QStringLiteral("opencv_3rdparty");
 QStringList detectorModelFolders()
 {
     QStringList folders{QDir::current().filePath(modelFolderName)};
-    if (QCoreApplication::instance())
-        folders << QCoreApplication::applicationDirPath() + QLatin1Char('/') + modelFolderName;
-    folders << QStringLiteral(GLYPHORA_DATA_DIR "/") + modelFolderName;
+    for (const QString &dataFolder : programDataFolders())
+        folders << dataFolder + QLatin1Char('/') + modelFolderName;
     return folders;
 }
 

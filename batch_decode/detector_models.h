@@ -11,7 +11,7 @@ class WeChatQRCode;
 }
 
 // Folders that may hold the detector's four model files, in the order they are
-// tried: the working folder, beside the program, the installed data folder.
+// tried: the working folder, then each of programDataFolders().
 QStringList detectorModelFolders();
 
 // Paths of the four model files (detector description and weights, then

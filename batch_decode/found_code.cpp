@@ -1,7 +1,6 @@
 #include "batch_decode/found_code.h"
 
 #include "batch_decode/qr_image_decoder.h"
-#include "common/text_codec.h"
 
 #include <algorithm>
 
@@ -12,22 +11,35 @@ QPointF centre(const FoundCode &code)
     return code.corners.boundingRect().center();
 }
 
+qreal area(const QPolygonF &polygon)
+{
+    qreal twice = 0;
+    for (int i = 0; i < polygon.size(); ++i)
+        twice += polygon.at(i).x() * polygon.at((i + 1) % polygon.size()).y() - polygon.at((i + 1) % polygon.size()).x() * polygon.at(i).y();
+    return qAbs(twice) / 2;
 }
 
-QString guessedPayloadText(const QByteArray &bytes)
+// The engines outline one code a little differently (the detector's box holds
+// the quiet zone), so the same bytes where most of the smaller outline lies
+// within the other are one code; a code drawn inside another's quiet zone, with
+// other bytes, stays a code of its own.
+bool sameCode(const FoundCode &a, const FoundCode &b)
 {
-    // The leading ASCII byte keeps payload bytes such as FF FE from being taken for
-    // a byte-order mark; it changes neither UTF-8 nor GB18030 validity.
-    return decodeUnknownText(QByteArray("A") + bytes).mid(1);
+    if (a.bytes != b.bytes)
+        return false;
+    const qreal smaller = std::min(area(a.corners), area(b.corners));
+    if (smaller <= 0)
+        return a.corners.boundingRect().contains(centre(b)) || b.corners.boundingRect().contains(centre(a));
+    return area(a.corners.intersected(b.corners)) >= smaller / 2;
+}
+
 }
 
 QString joinInReadingOrder(QList<FoundCode> codes)
 {
     QList<FoundCode> unique;
     for (const FoundCode &code : codes) {
-        const bool seen = std::any_of(unique.cbegin(), unique.cend(), [&code](const FoundCode &kept) {
-            return kept.bytes == code.bytes && kept.corners.boundingRect().contains(centre(code));
-        });
+        const bool seen = std::any_of(unique.cbegin(), unique.cend(), [&code](const FoundCode &kept) { return sameCode(kept, code); });
         if (!seen)
             unique << code;
     }

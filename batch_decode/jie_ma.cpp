@@ -6,7 +6,9 @@
 #include "app/report_view.h"
 #include "app/worker_thread.h"
 #include "batch_decode/batch_jiema.h"
+#include "batch_decode/detector_models.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFrame>
 #include <QLineEdit>
@@ -21,6 +23,7 @@ namespace {
 
 const QString picturePathKey = QStringLiteral("paths/pictureFolder");
 const QString savePathKey = QStringLiteral("paths/decodedFolder");
+const QString allFormatsKey = QStringLiteral("decode/allFormats");
 
 // The CSV names of the final report become links that open the files; not
 // underlined, because a line would hide the underscores of the names.
@@ -29,6 +32,18 @@ QString withCsvLinks(const QString &message)
     static const QRegularExpression csvName(QStringLiteral("<div style='color:blue'>([^<]*)</div>"));
     QString linked = message;
     return linked.replace(csvName, QStringLiteral("<div><a href=\"\\1\" style='color:blue;text-decoration:none'>\\1</a></div>"));
+}
+
+// The notice of missing detector models comes once per start of the program.
+bool modelNoticeShown = false;
+
+QString modelNotice(const QStringList &folders)
+{
+    QString text = QStringLiteral("<p>未找到二维码识别模型文件，已查找这些文件夹：</p><p>");
+    for (const QString &folder : folders)
+        text += folder.toHtmlEscaped() + QStringLiteral("<br>");
+    // Short lines of their own, so that no single character wraps.
+    return text + QStringLiteral("</p><p>将只用 ZXing-C++ 引擎继续解码，<br>小图或模糊的二维码可能无法识别。</p>");
 }
 
 } // namespace
@@ -48,6 +63,7 @@ JieMa::JieMa(QWidget *parent)
     const QSettings settings;
     jiemaPathEdit->setText(settings.value(picturePathKey).toString());
     savePathEdit->setText(settings.value(savePathKey).toString());
+    allFormatsCheck->setChecked(settings.value(allFormatsKey, false).toBool());
     // Dropped anywhere on the page, a folder is the picture folder.
     new PathDrop(this, nullptr, jiemaPathEdit);
     new PathDrop(jiemaPathEdit, nullptr, jiemaPathEdit);
@@ -71,12 +87,17 @@ void JieMa::buildForm()
                                        QStringLiteral("savePathEdit"), QStringLiteral("选择目录.."), QStringLiteral("selectPathBtn"));
     jiemaPathEdit = pictureRow.edit;
     savePathEdit = saveRow.edit;
-    reportView = new ReportView(gridLayout, QStringLiteral("jieMaBtn"));
+    allFormatsCheck = new QCheckBox(QStringLiteral("识别所有条码格式"), contentFrame);
+    allFormatsCheck->setObjectName(QStringLiteral("allFormatsCheck"));
+    allFormatsCheck->setToolTip(QStringLiteral("除二维码外，也识别 EAN、UPC、Code 128、Data Matrix 等条码"));
+    gridLayout->addWidget(allFormatsCheck, 2, 1);
+    reportView = new ReportView(gridLayout, QStringLiteral("jieMaBtn"), QStringLiteral("图片"));
     jieMaBtn = reportView->startButton;
     resultLabel = reportView->resultLabel;
     runtimeLabel = reportView->runtimeLabel;
     progressLabel = reportView->progressLabel;
     progressBar = reportView->progressBar;
+    reportView->lockWhileRunning({jiemaPathEdit, savePathEdit, pictureRow.chooser, saveRow.chooser});
     startOnEnter(jiemaPathEdit, jieMaBtn);
     startOnEnter(savePathEdit, jieMaBtn);
 
@@ -94,6 +115,7 @@ void JieMa::rememberPaths() const
     QSettings settings;
     settings.setValue(picturePathKey, jiemaPathEdit->text().trimmed());
     settings.setValue(savePathKey, savePathEdit->text().trimmed());
+    settings.setValue(allFormatsKey, allFormatsCheck->isChecked());
 }
 
 void JieMa::on_selectFileBtn_clicked()
@@ -118,18 +140,20 @@ void JieMa::on_jieMaBtn_clicked()
         showMessageBox(QStringLiteral("请选择解码内容保存位置"));
         return;
     }
+    // The worker makes the save folder once it has accepted the inputs.
     if (!QDir(jiemaPath).exists()) {
-        showMessageBox(QStringLiteral("二维码图片文件夹不存在"));
-        return;
-    }
-    if (!QDir(savePath).exists() && !QDir().mkpath(savePath)) {
-        showMessageBox(QStringLiteral("保存文件夹不存在并且创建失败"));
+        showPathMessage(QStringLiteral("二维码图片文件夹不存在："), jiemaPath);
         return;
     }
     rememberPaths();
+    if (!modelNoticeShown && findDetectorModels(detectorModelFolders()).isEmpty()) {
+        modelNoticeShown = true;
+        showMessageBox(modelNotice(detectorModelFolders()));
+    }
     reportView->startRun(savePath);
 
     auto *worker = new BatchJiema;
+    worker->setAllFormats(allFormatsCheck->isChecked());
     QThread *thread = moveToWorkerThread(worker);
     // Only the new worker may receive the start signal.
     disconnect(this, &JieMa::new_jiema_started, nullptr, nullptr);
@@ -147,5 +171,12 @@ void JieMa::slot_jiema_thread_started()
 
 void JieMa::slot_jiema_thread_viewer(QString type, QString message)
 {
+    // The worker's notice is about the models, which the page tells before the run, once.
+    if (type == QLatin1String("notice")) {
+        if (!modelNoticeShown)
+            showMessageBox(message);
+        modelNoticeShown = true;
+        return;
+    }
     reportView->show(type, type == QLatin1String("progress") ? withCsvLinks(message) : message);
 }

@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 
+class QCheckBox;
 class QFrame;
 class QGridLayout;
 class QLabel;
@@ -43,6 +44,7 @@ private:
     QFrame *contentFrame;
     QLineEdit *jiemaPathEdit;
     QLineEdit *savePathEdit;
+    QCheckBox *allFormatsCheck;
     QGridLayout *gridLayout;
     QPushButton *jieMaBtn;
     QLabel *resultLabel;

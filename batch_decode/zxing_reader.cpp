@@ -1,5 +1,7 @@
 #include "batch_decode/zxing_reader.h"
 
+#include "batch_decode/payload_text.h"
+
 #include <QTextCodec>
 
 #include <algorithm>
@@ -22,7 +24,7 @@ QString resultText(const ZXing::Result &result, const QByteArray &bytes)
     if (result.hasECI())
         return text;
     if (text == QString::fromLatin1(bytes))
-        return guessedPayloadText(bytes);
+        return payloadText(bytes);
     // Kanji segments come from Shift-JIS text, so the byte segments beside them
     // (half-width katakana) are Shift-JIS as well.
     QTextCodec::ConverterState state;
@@ -36,12 +38,13 @@ QString resultText(const ZXing::Result &result, const QByteArray &bytes)
     return shiftJis;
 }
 
-QList<FoundCode> readOnce(const cv::Mat &grey, double scale)
+QList<FoundCode> readOnce(const cv::Mat &grey, double scale, bool allFormats)
 {
-    static const ZXing::DecodeHints hints =
+    static const ZXing::DecodeHints qrHints =
         ZXing::DecodeHints().setFormats(ZXing::BarcodeFormat::QRCode).setCharacterSet("ISO-8859-1");
+    static const ZXing::DecodeHints allHints = ZXing::DecodeHints(qrHints).setFormats(ZXing::BarcodeFormat::Any);
     const ZXing::Results results = ZXing::ReadBarcodes(
-        ZXing::ImageView(grey.data, grey.cols, grey.rows, ZXing::ImageFormat::Lum, int(grey.step)), hints);
+        ZXing::ImageView(grey.data, grey.cols, grey.rows, ZXing::ImageFormat::Lum, int(grey.step)), allFormats ? allHints : qrHints);
     QList<FoundCode> codes;
     for (const ZXing::Result &result : results) {
         if (!result.isValid())
@@ -57,22 +60,22 @@ QList<FoundCode> readOnce(const cv::Mat &grey, double scale)
 
 }
 
-QList<FoundCode> readWithZxing(const cv::Mat &grey)
+QList<FoundCode> readWithZxing(const cv::Mat &grey, bool allFormats)
 {
-    QList<FoundCode> codes = readOnce(grey, 1);
+    QList<FoundCode> codes = readOnce(grey, 1, allFormats);
     cv::Mat variant;
     if (codes.isEmpty()) {
         cv::bitwise_not(grey, variant);
-        codes = readOnce(variant, 1);
+        codes = readOnce(variant, 1, allFormats);
     }
     // A third of a version 1 code (21 modules) must still have a pixel per module.
     if (codes.isEmpty() && std::min(grey.cols, grey.rows) >= 3 * 21) {
         cv::resize(grey, variant, cv::Size(grey.cols / 3, grey.rows / 3), 0, 0, cv::INTER_AREA);
-        codes = readOnce(variant, 3);
+        codes = readOnce(variant, 3, allFormats);
     }
     if (codes.isEmpty()) {
         cv::equalizeHist(grey, variant);
-        codes = readOnce(variant, 1);
+        codes = readOnce(variant, 1, allFormats);
     }
     return codes;
 }

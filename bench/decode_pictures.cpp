@@ -1,7 +1,8 @@
 // Makes the picture sets of bench/decode:
 //   decode_pictures photos <folder of photos> <out>   each photo as PNG (the peers read no webp)
-//   decode_pictures degrade <folder of codes> <out>    each code made hard to read in one of seven ways
+//   decode_pictures degrade <folder of codes> <out>    each code made hard to read in one of eight ways
 //   decode_pictures large <folder of photos> <count> <out>   camera-sized JPEG photos, 4000 x 3000
+//   decode_pictures nocode <folder of photos> <count> <out>  photos of 2000 x 1500 with their tiles shuffled: no code left
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -9,6 +10,7 @@
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -64,10 +66,22 @@ cv::Mat degrade(const cv::Mat &code, int kind, double t, cv::RNG &rng, std::vect
         cv::GaussianBlur(code, out, cv::Size(), 0.5 + 3 * t);
         cv::bitwise_not(out, out);
         break;
-    default: // a small JPEG at quality 30
+    case 6: // a small JPEG at quality 30
         cv::resize(code, out, cv::Size(), 0.5 - 0.3 * t, 0.5 - 0.3 * t, cv::INTER_AREA);
         jpeg = {cv::IMWRITE_JPEG_QUALITY, 30};
         break;
+    default: { // crumpled paper: the picture bent in waves
+        cv::Mat mapX(code.size(), CV_32F), mapY(code.size(), CV_32F);
+        const double amplitude = 2 + 10 * t, period = code.cols / 12.0;
+        for (int y = 0; y < code.rows; ++y) {
+            for (int x = 0; x < code.cols; ++x) {
+                mapX.at<float>(y, x) = float(x + amplitude * std::sin(y / period));
+                mapY.at<float>(y, x) = float(y + amplitude * std::sin(x / (period * 1.3)));
+            }
+        }
+        cv::remap(code, out, mapX, mapY, cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(255, 255, 255));
+        break;
+    }
     }
     return out;
 }
@@ -87,7 +101,7 @@ int main(int argc, char *argv[])
     }
     if (args.size() == 3 && args.at(0) == "degrade") {
         const QStringList codes = pictures(args.at(1));
-        const int kinds = 7;
+        const int kinds = 8;
         cv::RNG rng(20240305);
         for (int i = 0; i < codes.size(); ++i) {
             const cv::Mat code = toBgr(QImage(QDir(args.at(1)).filePath(codes.at(i))));
@@ -115,6 +129,23 @@ int main(int argc, char *argv[])
         }
         return 0;
     }
-    fputs("usage: decode_pictures photos|degrade <in> <out> | large <in> <count> <out>\n", stderr);
+    if (args.size() == 4 && args.at(0) == "nocode") {
+        const QStringList photos = pictures(args.at(1));
+        cv::RNG rng(11);
+        for (int i = 0; i < args.at(2).toInt() && !photos.isEmpty(); ++i) {
+            cv::Mat photo, shuffled(1500, 2000, CV_8UC3);
+            cv::resize(toBgr(QImage(QDir(args.at(1)).filePath(photos.at(i % photos.size())))), photo, shuffled.size(), 0, 0, cv::INTER_CUBIC);
+            // Tiles of 50 pixels, each put at a random place: the textures of a photo, no finder pattern whole.
+            for (int y = 0; y < shuffled.rows; y += 50) {
+                for (int x = 0; x < shuffled.cols; x += 50)
+                    photo(cv::Rect(rng.uniform(0, 39) * 50, rng.uniform(0, 29) * 50, 50, 50)).copyTo(shuffled(cv::Rect(x, y, 50, 50)));
+            }
+            const QString name = QStringLiteral("nocode%1.jpg").arg(i + 1, 3, 10, QLatin1Char('0'));
+            if (!cv::imwrite(QFile::encodeName(QDir(args.at(3)).filePath(name)).toStdString(), shuffled, {cv::IMWRITE_JPEG_QUALITY, 90}))
+                return 1;
+        }
+        return 0;
+    }
+    fputs("usage: decode_pictures photos|degrade <in> <out> | large|nocode <in> <count> <out>\n", stderr);
     return 2;
 }

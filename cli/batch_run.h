@@ -12,16 +12,19 @@ constexpr int interruptedExitCode = 130;
 
 // Moves the parentless worker onto a thread of its own, calls start there and
 // waits until the worker has deleted itself. Ctrl+C and SIGTERM ask the worker to
-// stop after its items in hand. Returns the printer's exit code, or interruptedExitCode.
-int runOnWorkerThread(QObject *worker, const std::function<void()> &start, const ReportPrinter &printer);
+// stop after its items in hand. Returns the printer's exit code, or interruptedExitCode,
+// having told the printer.
+int runOnWorkerThread(QObject *worker, const std::function<void()> &start, ReportPrinter &printer);
 
 // Runs one batch worker (batchStart(QString, QString, QString) and
 // returnResult(QString, QString), deleting itself when done) and prints its
-// reports on the console.
+// reports on the console: as JSON lines naming each item by jsonItemKey, unless that is empty.
 template <class Worker>
-int runBatchWorker(Worker *worker, const QString &input, const QString &save, const QString &mode)
+int runBatchWorker(Worker *worker, const QString &input, const QString &save, const QString &mode, const QString &jsonItemKey)
 {
     ReportPrinter printer;
+    if (!jsonItemKey.isEmpty())
+        printer.setJson(jsonItemKey);
     QObject::connect(worker, &Worker::returnResult, &printer, &ReportPrinter::print);
     return runOnWorkerThread(worker, [=] { worker->batchStart(input, save, mode); }, printer);
 }

@@ -23,38 +23,49 @@ bool takesValue(const Command &command, const QString &name)
 CommandLine parseCommandLine(const QStringList &words, const QVector<Command> &commands)
 {
     CommandLine line;
-    if (words.contains(QLatin1String("-h")) || words.contains(QLatin1String("--help"))) {
-        line.action = CommandLine::Help;
-        return line;
-    }
-    if (words.contains(QLatin1String("-v")) || words.contains(QLatin1String("--version"))) {
-        line.action = CommandLine::Version;
-        return line;
-    }
+    // Help and version stand before the command, or among its options; anywhere
+    // else the word is an argument, such as a save folder named "-v".
+    const auto helpOrVersion = [&line](const QString &word) {
+        if (word == QLatin1String("-h") || word == QLatin1String("--help"))
+            line.action = CommandLine::Help;
+        else if (word == QLatin1String("-v") || word == QLatin1String("--version"))
+            line.action = CommandLine::Version;
+        else
+            return false;
+        return true;
+    };
     if (words.isEmpty())
         return usageError(QStringLiteral("缺少命令"));
+    if (helpOrVersion(words.first()))
+        return line;
     for (const Command &command : commands) {
         if (command.name == words.first())
             line.command = &command;
     }
     if (!line.command)
         return usageError(QStringLiteral("未知命令：%1").arg(words.first()));
+    bool optionsEnded = false;
     for (int i = 1; i < words.size(); ++i) {
         const QString &word = words.at(i);
-        // Values are given as "--logo a.png" or "--logo=a.png".
+        // Values are given as "--logo a.png" or "--logo=a.png"; "--" ends the options.
         const QString name = word.section(QLatin1Char('='), 0, 0);
-        if (!word.startsWith(QLatin1String("--")))
+        if (optionsEnded || !word.startsWith(QLatin1String("--"))) {
             line.arguments << word;
-        else if (line.command->flags.contains(word))
+        } else if (word == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (line.command->flags.contains(word)) {
             line.flags << word;
-        else if (!takesValue(*line.command, name))
+        } else if (helpOrVersion(word)) {
+            return line;
+        } else if (!takesValue(*line.command, name)) {
             return usageError(QStringLiteral("未知选项：%1").arg(word));
-        else if (word.contains(QLatin1Char('=')))
+        } else if (word.contains(QLatin1Char('='))) {
             line.options.insert(name, word.section(QLatin1Char('='), 1));
-        else if (i + 1 < words.size())
+        } else if (i + 1 < words.size()) {
             line.options.insert(name, words.at(++i));
-        else
+        } else {
             return usageError(QStringLiteral("选项 %1 缺少值").arg(word));
+        }
     }
     if (line.arguments.size() != line.command->arguments.size()) {
         return usageError(QStringLiteral("命令 %1 需要 %2 个参数：%3")
@@ -78,7 +89,8 @@ QString usageText(const QVector<Command> &commands)
     }
     text += QStringLiteral("\n选项：\n"
                            "  -h, --help       显示本帮助\n"
-                           "  -v, --version    显示版本号\n\n"
+                           "  -v, --version    显示版本号\n"
+                           "  --               其后的词都是参数，如以 - 开头的文件名\n\n"
                            "退出码：\n"
                            "  0    全部成功\n"
                            "  1    无法运行（如找不到文件夹、无法读取CSV文件、无法写入保存文件夹）\n"

@@ -1,8 +1,12 @@
 #include "batch_create/batch_create.h"
+#include "batch_create/heading_check.h"
 #include "batch_decode/batch_jiema.h"
 #include "cli/batch_run.h"
 #include "cli/command_line.h"
 #include "cli/compose_options.h"
+#include "cli/shard_option.h"
+#include "cli/print_options.h"
+#include "cli/sheet_command.h"
 #include "cli/style_option.h"
 #include "common/heap_reuse.h"
 
@@ -24,6 +28,13 @@ void writeText(FILE *stream, const QString &text)
     fputs(text.toUtf8().constData(), stream);
 }
 
+// Qt's own warnings name files, whose names may hold control characters: they are
+// printed escaped like everything else. A fatal message still ends the program.
+void printQtMessage(QtMsgType, const QMessageLogContext &, const QString &message)
+{
+    writeText(stderr, printableText(message) + QLatin1Char('\n'));
+}
+
 // Items worked on at once, from --jobs: 0 (one a core) when not given, -1 when malformed.
 int readJobs(const CommandLine &line)
 {
@@ -38,6 +49,24 @@ int readJobs(const CommandLine &line)
     return -1;
 }
 
+// The share of the batch from --shard; false, having said why, when malformed.
+bool readShard(const CommandLine &line, BatchShard *shard)
+{
+    const ShardOption option = readShardOption(line.options);
+    if (!option.error.isEmpty()) {
+        writeText(stderr, QStringLiteral("错误：%1\n").arg(printableText(option.error)));
+        return false;
+    }
+    *shard = option.shard;
+    return true;
+}
+
+// The JSON field naming an item when --json is given, empty otherwise.
+QString jsonItemKey(const CommandLine &line, const QString &key)
+{
+    return line.flags.contains(QLatin1String("--json")) ? key : QString();
+}
+
 int runGenerate(const CommandLine &line)
 {
     const ComposeOptions options = readComposeOptions(line.options);
@@ -45,19 +74,31 @@ int runGenerate(const CommandLine &line)
         writeText(stderr, QStringLiteral("错误：%1\n").arg(printableText(options.error)));
         return options.exitCode;
     }
-    const StyleOption style = readStyleOption(line.options);
+    StyleOption style = readStyleOption(line.options);
     if (style.exitCode != 0) {
         writeText(stderr, QStringLiteral("错误：%1\n").arg(printableText(style.error)));
         return style.exitCode;
     }
+    const PrintOptions print = readPrintOptions(line.options, &style.style.record);
+    if (!print.error.isEmpty()) {
+        writeText(stderr, QStringLiteral("错误：%1\n").arg(printableText(print.error)));
+        return 2;
+    }
     const int jobs = readJobs(line);
-    if (jobs < 0)
+    BatchShard shard;
+    if (jobs < 0 || !readShard(line, &shard))
         return 2;
     auto *worker = new BatchCreate;
+    worker->setShard(shard);
     worker->setComposition(options.composition);
     worker->setStyle(style.style);
     worker->setJobs(jobs);
-    return runBatchWorker(worker, line.arguments.at(0), line.arguments.at(1), QStringLiteral("qrcustom"));
+    worker->setFormat(print.format);
+    worker->setSkipExisting(line.flags.contains(QLatin1String("--skip-existing")));
+    if (headingLooksLikeData(line.arguments.at(0)))
+        writeText(stderr, QStringLiteral("注意：CSV文件的第一行看起来是数据，但它作为标题，不会生成图片\n"));
+    return runBatchWorker(worker, line.arguments.at(0), line.arguments.at(1), QStringLiteral("qrcustom"),
+                          jsonItemKey(line, QStringLiteral("name")));
 }
 
 int runDecode(const CommandLine &line)
@@ -70,7 +111,8 @@ int runDecode(const CommandLine &line)
         return 2;
     }
     const int jobs = readJobs(line);
-    if (jobs < 0)
+    BatchShard shard;
+    if (jobs < 0 || !readShard(line, &shard))
         return 2;
     const QString pictures = line.arguments.at(0);
     if (!QFileInfo(pictures).isDir()) {
@@ -80,36 +122,71 @@ int runDecode(const CommandLine &line)
     const QString mode = line.flags.contains(QLatin1String("--excel")) ? QStringLiteral("excel") : QStringLiteral("default");
     // Before the worker thread starts, so that it shares the one heap too.
     keepFreedMemoryInOneHeap();
+    const QString formats = line.options.value(QStringLiteral("--formats"), QStringLiteral("qr"));
+    if (formats != QLatin1String("qr") && formats != QLatin1String("all")) {
+        writeText(stderr, QStringLiteral("错误：--formats 只能是 qr 或 all，不能是 %1\n").arg(printableText(formats)));
+        return 2;
+    }
     auto *worker = new BatchJiema;
     worker->setEngines(engines.value(engine));
+    worker->setAllFormats(formats == QLatin1String("all"));
     worker->setJobs(jobs);
-    return runBatchWorker(worker, pictures, line.arguments.at(1), mode);
+    worker->setShard(shard);
+    return runBatchWorker(worker, pictures, line.arguments.at(1), mode, jsonItemKey(line, QStringLiteral("picture")));
 }
 
 const QVector<Command> commands = {
     {QStringLiteral("generate"),
      {QStringLiteral("<CSV文件>"), QStringLiteral("<保存文件夹>")},
-     {},
+     {QStringLiteral("--json"), QStringLiteral("--skip-existing")},
      {QStringLiteral("--logo <图片>"), QStringLiteral("--background <图片>"), QStringLiteral("--offset <X,Y>"),
-      QStringLiteral("--rotation <角度>"), QStringLiteral("--style <样式>"), QStringLiteral("--jobs <N>")},
+      QStringLiteral("--rotation <角度>"), QStringLiteral("--style <样式>"), QStringLiteral("--jobs <N>"),
+      QStringLiteral("--shard <K/N>"), QStringLiteral("--format <png|svg|pdf>"), QStringLiteral("--size <宽度>"),
+      QStringLiteral("--dpi <N>")},
      QStringLiteral("按 CSV 文件批量生成二维码图片：首行为标题，之后每行的第一列为名称，第二列为内容\n"
                     "      --logo        在二维码中央放置 Logo 图片\n"
                     "      --background  把二维码合成到背景图片上：.gif 背景生成动画 <名称>.gif，其他图片生成 <名称>.png\n"
                     "      --offset      二维码在背景上的位置（背景像素），默认 0,0\n"
                     "      --rotation    二维码绕自身中心顺时针旋转的角度，大于 0 时生效\n"
                     "      --style       预置样式的名称（见 styles 命令）或样式文件 .json；--logo、--background 优先于样式中的图片\n"
-                    "      --jobs        同时生成的条数，默认为处理器核数；结果与条数无关"),
+                    "      --jobs        同时生成的条数，默认为处理器核数；结果与条数无关\n"
+                    "      --json        每行输出一个 JSON 对象：每个条目一个，最后是汇总\n"
+                    "      --shard       只做 N 份中的第 K 份（K 从 0 起）：序号除以 N 余 K 的数据行\n"
+                    "      --skip-existing  保存文件夹中已有同名图片的行不再生成，另计为“跳过”，用于接着中断的运行继续；\n"
+                    "                    默认覆盖\n"
+                    "      --format      文件格式：png（默认）、svg 或 pdf（矢量，放大不模糊，字幕转为轮廓）\n"
+                    "      --size        打印宽度（二维码连同字幕），如 30mm 或 1.2in\n"
+                    "      --dpi         与 --size 一起决定 PNG 的像素数，默认 300"),
      runGenerate},
     {QStringLiteral("styles"), {}, {}, {}, QStringLiteral("列出预置样式"), runStyles},
+    {QStringLiteral("sheet"),
+     {QStringLiteral("<CSV文件>"), QStringLiteral("<PDF文件>")},
+     {QStringLiteral("--cut-marks")},
+     {QStringLiteral("--layout <版式>"), QStringLiteral("--page <A4|A5|Letter|宽x高mm>"), QStringLiteral("--grid <列x行>"),
+      QStringLiteral("--label <宽x高mm>"), QStringLiteral("--gap <横,纵mm>"), QStringLiteral("--margin <上,左mm>"),
+      QStringLiteral("--style <样式>"), QStringLiteral("--logo <图片>"), QStringLiteral("--background <图片>")},
+     QStringLiteral("把 CSV 文件的每一行生成为一个标签（二维码和名称，居中），按行的顺序排成一个多页 PDF 文件\n"
+                    "      --layout     标签版式的名称（见 sheets 命令）；其余选项可改动它\n"
+                    "      --page       页面大小；--grid 每页的列数和行数\n"
+                    "      --label      标签大小，默认均分页边距以内的页面；--gap 标签间距，默认 0\n"
+                    "      --margin     上边距和左边距，默认标签在页面上居中\n"
+                    "      --cut-marks  在每个标签的四角外画裁切线\n"
+                    "      失败的行写入 PDF 文件所在文件夹的 error_log.txt，不留空位；中途停止时不写 PDF 文件"),
+     runSheet},
+    {QStringLiteral("sheets"), {}, {}, {}, QStringLiteral("列出标签版式"), runSheets},
     {QStringLiteral("decode"),
      {QStringLiteral("<图片文件夹>"), QStringLiteral("<保存文件夹>")},
-     {QStringLiteral("--excel")},
-     {QStringLiteral("--engine <cnn|zxing|both>"), QStringLiteral("--jobs <N>")},
+     {QStringLiteral("--excel"), QStringLiteral("--json")},
+     {QStringLiteral("--engine <cnn|zxing|both>"), QStringLiteral("--jobs <N>"), QStringLiteral("--formats <qr|all>"),
+      QStringLiteral("--shard <K/N>")},
      QStringLiteral("批量解码图片文件夹及其一级子文件夹中的二维码，每个文件夹写一个 CSV 文件\n"
                     "      --excel   使表格程序把长数字显示为文本\n"
                     "      --engine  识别引擎：cnn（OpenCV 的 CNN 检测器）、zxing（ZXing-C++）或 both（默认，\n"
                     "                先用 ZXing-C++，读不出时再用 CNN 检测器）\n"
-                    "      --jobs    同时解码的图片数，默认为处理器核数；结果与图片数无关"),
+                    "      --jobs    同时解码的图片数，默认为处理器核数；结果与图片数无关\n"
+                    "      --formats qr（默认）只识别二维码；all 识别所有条码格式（EAN、UPC、Code 128、Data Matrix 等）\n"
+                    "      --json    每行输出一个 JSON 对象：每张图片一个，最后是汇总\n"
+                    "      --shard   只做 N 份中的第 K 份（K 从 0 起）：按列出顺序，序号除以 N 余 K 的图片"),
      runDecode},
 };
 
@@ -117,6 +194,7 @@ const QVector<Command> commands = {
 
 int main(int argc, char *argv[])
 {
+    qInstallMessageHandler(printQtMessage);
     QStringList words;
     for (int i = 1; i < argc; ++i)
         words << QString::fromLocal8Bit(argv[i]);

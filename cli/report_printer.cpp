@@ -1,5 +1,7 @@
 #include "cli/report_printer.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 
@@ -50,8 +52,45 @@ ReportPrinter::ReportPrinter(FILE *out, FILE *err, bool terminal)
 {
 }
 
+void ReportPrinter::setJson(const QString &itemKey)
+{
+    this->itemKey = itemKey;
+    terminal = false;
+    runTimer.start();
+}
+
 void ReportPrinter::print(const QString &type, const QString &message)
 {
+    // Both item reports hold a first line, then the item as it is.
+    const QString first = message.section(QLatin1Char('\n'), 0, 0);
+    const QString item = message.mid(first.size() + 1);
+    if (type == QLatin1String("failed")) {
+        failures = true;
+        ++failedItems;
+        if (!itemKey.isEmpty())
+            writeItem(item, QString(), first);
+        else
+            writeLine(out, QStringLiteral("失败：%1（%2）").arg(printableText(item), printableText(first)));
+        return;
+    }
+    if (type == QLatin1String("succeeded")) {
+        ++succeededItems;
+        if (!itemKey.isEmpty())
+            writeItem(item, first, QString());
+        return;
+    }
+    if (type == QLatin1String("success") || type == QLatin1String("stopped") || type == QLatin1String("warning")) {
+        ending = type;
+        endingText = plainText(message);
+    }
+    if (!itemKey.isEmpty()) {
+        if (type == QLatin1String("success")) {
+            succeeded = true;
+            failures = failures || message.contains(QStringLiteral("错误："));
+        } else if (type == QLatin1String("warning") || type == QLatin1String("notice"))
+            writeLine(err, plainText(message));
+        return;
+    }
     if (type == QLatin1String("count")) {
         if (terminal)
             drawProgress(message);
@@ -61,8 +100,8 @@ void ReportPrinter::print(const QString &type, const QString &message)
         writeLine(err, plainText(message));
     } else if (type == QLatin1String("success")) {
         succeeded = true;
-        // Both workers name failed items in their success text this way.
-        failures = message.contains(QStringLiteral("错误："));
+        // Both workers name failed items in their success text this way too.
+        failures = failures || message.contains(QStringLiteral("错误："));
         writeLine(out, plainText(message));
     } else if (type == QLatin1String("progress") || type == QLatin1String("runtime") || type == QLatin1String("stopped")) {
         writeLine(out, plainText(message));
@@ -95,4 +134,36 @@ void ReportPrinter::drawProgress(const QString &count)
     fputs(bar.toUtf8().constData(), out);
     fflush(out);
     progressShown = true;
+}
+
+void ReportPrinter::writeItem(const QString &item, const QString &output, const QString &reason)
+{
+    // Seconds since the line before: how long the item held up the run.
+    const qint64 now = runTimer.elapsed();
+    QJsonObject line{{QStringLiteral("type"), QStringLiteral("item")},
+                     {itemKey, item},
+                     {QStringLiteral("result"), reason.isEmpty() ? QStringLiteral("ok") : QStringLiteral("failed")},
+                     {QStringLiteral("reason"), reason.isEmpty() ? QJsonValue() : QJsonValue(reason)},
+                     {QStringLiteral("output"), output.isEmpty() ? QJsonValue() : QJsonValue(output)},
+                     {QStringLiteral("seconds"), double(now - lastItemAt) / 1000}};
+    lastItemAt = now;
+    writeLine(out, QString::fromUtf8(QJsonDocument(line).toJson(QJsonDocument::Compact)));
+}
+
+void ReportPrinter::finish(int exitCode, bool interrupted)
+{
+    if (itemKey.isEmpty())
+        return;
+    const QString result = interrupted ? QStringLiteral("interrupted")
+        : ending == QLatin1String("success") ? (failedItems > 0 ? QStringLiteral("failures") : QStringLiteral("ok"))
+        : ending == QLatin1String("stopped") ? QStringLiteral("stopped")
+                                             : QStringLiteral("error");
+    const QJsonObject line{{QStringLiteral("type"), QStringLiteral("summary")},
+                           {QStringLiteral("result"), result},
+                           {QStringLiteral("succeeded"), succeededItems},
+                           {QStringLiteral("failed"), failedItems},
+                           {QStringLiteral("message"), endingText},
+                           {QStringLiteral("seconds"), double(runTimer.elapsed()) / 1000},
+                           {QStringLiteral("exitCode"), exitCode}};
+    writeLine(out, QString::fromUtf8(QJsonDocument(line).toJson(QJsonDocument::Compact)));
 }

@@ -12,15 +12,24 @@ struct FolderEntry
     bool readable = true;
 };
 
+// An entry that is neither a file to read nor a folder, and why, in Chinese.
+struct SkippedEntry
+{
+    FolderEntry entry;
+    QString reason;
+};
+
 // A folder's entries by name, letter case ignored.
 struct FolderListing
 {
     // False when the folder cannot be listed (missing, or no permission).
     bool listed = false;
-    // Regular files, hidden ones included, links left out.
+    // Regular files and links to them, hidden ones included.
     QVector<FolderEntry> files;
     // Folders and links to folders, hidden ones left out.
     QVector<FolderEntry> folders;
+    // Links that lead nowhere, FIFOs, devices, sockets, and links to them.
+    QVector<SkippedEntry> skipped;
 };
 
 FolderListing listFolder(const QString &path);

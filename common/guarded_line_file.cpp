@@ -1,11 +1,10 @@
 #include "common/guarded_line_file.h"
 
-#include "common/guarded_file.h"
-
-#include <QFile>
+#include <QThread>
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +19,26 @@ void takeBack(int fd, qint64 count)
         return;
 }
 
+// The shared hold of an appending object: tried for a while rather than waited for,
+// so that a program holding the file for itself cannot hang the run. A file system
+// without such holds (some network and FUSE ones) is written without.
+bool holdShared(int fd)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (::flock(fd, LOCK_SH | LOCK_NB) == 0 || (errno != EWOULDBLOCK && errno != EINTR))
+            return true;
+        QThread::msleep(20);
+    }
+    return false;
+}
+
+// Whether no other object holds the file; on a file system without holds, the
+// file's size alone tells.
+bool heldAlone(int fd)
+{
+    return ::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
+}
+
 }
 
 GuardedLineFile::~GuardedLineFile()
@@ -29,8 +48,9 @@ GuardedLineFile::~GuardedLineFile()
 }
 
 GuardedLineFile::GuardedLineFile(GuardedLineFile &&other) noexcept
-    : filePath(other.filePath)
+    : place(std::move(other.place))
     , fd(other.fd)
+    , bytesWritten(other.bytesWritten)
     , device(other.device)
     , inode(other.inode)
     , failed(other.failed)
@@ -42,9 +62,10 @@ GuardedLineFile::GuardedLineFile(GuardedLineFile &&other) noexcept
 
 bool GuardedLineFile::create(const QString &path)
 {
-    filePath = path;
+    if (!findFolderPlace(path, &place))
+        return false;
     // O_EXCL never follows a link: a link under the name counts as a taken name.
-    const int descriptor = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int descriptor = ::openat(place.folder, place.name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     nameTaken = descriptor < 0 && errno == EEXIST;
     madeHere = descriptor >= 0;
     return descriptor >= 0 && openFd(descriptor);
@@ -52,25 +73,27 @@ bool GuardedLineFile::create(const QString &path)
 
 bool GuardedLineFile::append(const QString &path)
 {
-    filePath = guardedTarget(path);
-    if (filePath.isEmpty())
+    if (!findGuardedPlace(path, &place))
         return false;
-    const QByteArray name = QFile::encodeName(filePath);
-    // Two tries: another run may create the file between the two opens. Non-blocking,
-    // so that a named pipe in the file's place cannot hang the run.
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        int descriptor = ::open(name.constData(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (descriptor >= 0)
-            return openFd(descriptor);
-        if (errno != ENOENT)
-            return false;
-        descriptor = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (descriptor >= 0) {
-            madeHere = true;
-            return openFd(descriptor);
+    const char *name = place.name.constData();
+    // A few tries: another run may create the file between the two opens, or remove
+    // it before it is held. Non-blocking, so that a named pipe in the file's place
+    // cannot hang the run.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        int descriptor = ::openat(place.folder, name, O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        madeHere = false;
+        if (descriptor < 0 && errno == ENOENT) {
+            descriptor = ::openat(place.folder, name, O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            madeHere = descriptor >= 0;
+            if (descriptor < 0 && errno == EEXIST)
+                continue;
         }
-        if (errno != EEXIST)
+        if (descriptor < 0 || !openFd(descriptor))
             return false;
+        if (holdShared(fd) && stillAtPath())
+            return true;
+        ::close(fd);
+        fd = -1;
     }
     return false;
 }
@@ -79,7 +102,7 @@ bool GuardedLineFile::reopen()
 {
     if (fd >= 0 || !madeHere || failed)
         return false;
-    const int descriptor = ::open(QFile::encodeName(filePath).constData(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+    const int descriptor = ::openat(place.folder, place.name.constData(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
     struct stat info;
     if (descriptor >= 0 && ::fstat(descriptor, &info) == 0 && info.st_dev == device && info.st_ino == inode) {
         fd = descriptor;
@@ -93,7 +116,8 @@ bool GuardedLineFile::reopen()
 bool GuardedLineFile::openFd(int descriptor)
 {
     struct stat info;
-    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+    // A file with another name may be one the run reads, or one outside the save folder.
+    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1) {
         ::close(descriptor);
         return false;
     }
@@ -106,7 +130,8 @@ bool GuardedLineFile::openFd(int descriptor)
 bool GuardedLineFile::stillAtPath() const
 {
     struct stat info;
-    return ::lstat(QFile::encodeName(filePath).constData(), &info) == 0 && info.st_dev == device && info.st_ino == inode;
+    return place.folder >= 0 && ::fstatat(place.folder, place.name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0
+        && info.st_dev == device && info.st_ino == inode;
 }
 
 bool GuardedLineFile::write(const QByteArray &bytes)
@@ -122,8 +147,10 @@ bool GuardedLineFile::write(const QByteArray &bytes)
             break;
         written += count;
     }
-    if (written == bytes.size())
+    if (written == bytes.size()) {
+        bytesWritten += written;
         return true;
+    }
     failed = true;
     if (written > 0)
         takeBack(fd, written);
@@ -143,10 +170,15 @@ bool GuardedLineFile::close()
 
 void GuardedLineFile::remove()
 {
-    const bool atPath = device != 0 && stillAtPath();
+    if (fd < 0 && device != 0)
+        fd = ::openat(place.folder, place.name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    // Held alone, the file can take no line of another object before it is gone.
+    struct stat info;
+    const bool alone = fd >= 0 && heldAlone(fd) && ::fstat(fd, &info) == 0
+        && info.st_dev == device && info.st_ino == inode && info.st_size == bytesWritten && stillAtPath();
+    if (alone)
+        ::unlinkat(place.folder, place.name.constData(), 0);
     if (fd >= 0)
         ::close(fd);
     fd = -1;
-    if (atPath)
-        ::unlink(QFile::encodeName(filePath).constData());
 }

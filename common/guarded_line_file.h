@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/guarded_file.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -22,7 +24,8 @@ public:
     // file or a link) or cannot be created; takenByOther() tells which.
     bool create(const QString &path);
     // Appends to the file at path, following links only inside its folder, and
-    // creates it when missing. Only regular files are opened.
+    // creates it when missing. Only regular files with no other name are opened.
+    // Every object appending to one file holds it so, until it closes it.
     bool append(const QString &path);
     // Opens again, for appending, a file this object created and closed; false
     // when the path no longer names that same file.
@@ -37,15 +40,17 @@ public:
     // False when this close or any earlier write failed, or when the path no
     // longer names the file written (removed or replaced meanwhile).
     bool close();
-    // Closes and removes the file, if the path still names it.
+    // Closes and removes the file, if the path still names it, no other object
+    // holds it for appending and it holds nothing but what this object wrote.
     void remove();
 
 private:
     bool openFd(int descriptor);
     bool stillAtPath() const;
 
-    QString filePath;
+    GuardedPlace place;
     int fd = -1;
+    qint64 bytesWritten = 0;
     dev_t device = 0;
     ino_t inode = 0;
     bool failed = false;

@@ -72,7 +72,7 @@ QTextCodec *guessTextCodec(QIODevice &device)
     return device.seek(0) ? QTextCodec::codecForName("ISO-8859-1") : nullptr;
 }
 
-QString decodeUnknownText(const QByteArray &bytes)
+QString decodeLocalText(const QByteArray &bytes)
 {
     QBuffer buffer;
     buffer.setData(bytes);

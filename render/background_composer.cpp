@@ -8,9 +8,7 @@
 #include <QPainter>
 #include <QTransform>
 
-namespace {
-
-QTransform placement(const QrStyleRecord &style)
+QTransform canvasPlacement(const QrStyleRecord &style)
 {
     // Doubles: offsets come from users and must not overflow.
     const QPointF offset(style.codeOffsetX, style.codeOffsetY);
@@ -22,12 +20,14 @@ QTransform placement(const QrStyleRecord &style)
     return QTransform::fromTranslate(offset.x(), offset.y()) * transform;
 }
 
+namespace {
+
 QImage placeCanvas(QImage picture, const QImage &canvas, const QrStyleRecord &style)
 {
     QPainter painter(&picture);
     painter.setPen(Qt::NoPen);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.setTransform(placement(style));
+    painter.setTransform(canvasPlacement(style));
     painter.drawImage(QPoint(0, 0), canvas);
     painter.end();
     return picture;
@@ -39,7 +39,7 @@ bool canvasFitsOn(const QrStyleRecord &style, QSize background)
 {
     // Rounding of the turned corners must not refuse a canvas that exactly fits.
     constexpr double slack = 1e-6;
-    const QRectF area = placement(style).mapRect(QRectF(0, 0, style.imageSize, style.canvasHeight()));
+    const QRectF area = canvasPlacement(style).mapRect(QRectF(0, 0, style.imageSize, style.canvasHeight()));
     return area.left() >= -slack && area.top() >= -slack && area.right() <= background.width() + slack
         && area.bottom() <= background.height() + slack;
 }

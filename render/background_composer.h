@@ -3,12 +3,16 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <QTransform>
 
 struct BackgroundPicture;
 struct QrStyleRecord;
 
 // The output canvas goes on a background at the record's offset, turned about its
 // own centre when codeRotation is above 0.
+
+// Background pixels from output-canvas pixels.
+QTransform canvasPlacement(const QrStyleRecord &style);
 
 // True when the whole canvas, so placed, lies on a background of this size.
 bool canvasFitsOn(const QrStyleRecord &style, QSize background);

@@ -1,5 +1,6 @@
 #include "render/background_picture.h"
 
+#include "common/input_file.h"
 #include "common/input_limits.h"
 #include "gif/gif_loop_count.h"
 #include "render/image_file.h"
@@ -23,7 +24,10 @@ bool takesFrame(int step, int count)
 // code drawn on the background is composed onto each of them.
 bool readFrames(const QString &path, BackgroundPicture *picture, int *refusedFrames)
 {
-    QImageReader reader(path);
+    QFile file;
+    if (!openInputFile(file, path))
+        return true;
+    QImageReader reader(&file);
     if (!reader.supportsAnimation() || !pictureSizeAllowed(reader))
         return true;
     // The reader moves on only when a frame is read, so skipped steps skip no
@@ -32,7 +36,7 @@ bool readFrames(const QString &path, BackgroundPicture *picture, int *refusedFra
     int kept = 0;
     for (int step = 0; step < count; ++step)
         kept += takesFrame(step, count) ? 1 : 0;
-    const QSize size = declaredPictureSize(reader);
+    const QSize size = decodedPictureSize(reader);
     if (qint64(size.width()) * size.height() * kept > maxPicturePixels) {
         if (refusedFrames)
             *refusedFrames = kept;
@@ -55,8 +59,7 @@ bool readFrames(const QString &path, BackgroundPicture *picture, int *refusedFra
         return true;
     picture->frames = frames;
     picture->delays = delays;
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly))
+    if (file.seek(0))
         picture->looping = readGifLoopCount(file.readAll(), &picture->loopCount);
     return true;
 }

@@ -1,6 +1,7 @@
 #include "render/font_registry.h"
 
-#include <QCoreApplication>
+#include "common/data_folders.h"
+
 #include <QFile>
 #include <QFontDatabase>
 #include <QHash>
@@ -74,7 +75,9 @@ QString registerFontFile(const QString &relativePath)
     static QMutex mutex;
     static QHash<QString, QString> families;
 
-    const QString path = QCoreApplication::applicationDirPath() + relativePath;
+    const QString path = findProgramDataFile(relativePath);
+    if (path.isEmpty())
+        return QString();
     // Held while registering so that two threads never add the same file twice.
     const QMutexLocker locker(&mutex);
     const auto cached = families.constFind(path);

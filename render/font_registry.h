@@ -15,7 +15,7 @@ QStringList shippedFontFamilies();
 // True for a shipped family that has a bold file of its own.
 bool hasBoldFontFile(const QString &family);
 
-// Registers the font file at applicationDirPath() + relativePath once per process
+// Registers the font file at relativePath in the program data (findProgramDataFile) once per process
 // and returns its family, the Simplified Chinese face of a collection; empty when
 // the file cannot be read or used.
 // Safe to call from several threads.

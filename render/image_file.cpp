@@ -1,26 +1,33 @@
 #include "render/image_file.h"
 
 #include "common/guarded_file.h"
+#include "common/input_file.h"
 #include "common/input_limits.h"
 #include "render/png_encoder.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
 
 QImage readImageFile(const QString &path, QSize *refusedSize)
 {
-    if (path.isEmpty())
+    QFile file;
+    if (!openInputFile(file, path))
         return QImage();
     for (const QByteArray &format : {QByteArray(), QByteArray("PNG"), QByteArray("JPG")}) {
-        QImageReader reader(path, format);
+        if (!file.seek(0))
+            return QImage();
+        QImageReader reader(&file, format);
         if (!reader.canRead())
             continue;
         if (!pictureSizeAllowed(reader)) {
             if (refusedSize)
-                *refusedSize = declaredPictureSize(reader);
+                *refusedSize = decodedPictureSize(reader);
             return QImage();
         }
+        if (pictureTooComplex(reader))
+            return QImage();
         const QImage image = reader.read();
         if (!image.isNull())
             return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);

@@ -5,6 +5,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QPaintEngine>
 #include <QPainterPath>
 
 namespace {
@@ -65,6 +66,22 @@ double lineHeight(const QFont &font)
     return metrics.ascent() + metrics.descent();
 }
 
+// The text centred across rect from its top, as glyphs on a picture and as outlines
+// on a vector file, so that the file needs no font where it is printed.
+void drawCentredText(QPainter &painter, const QRectF &rect, const QFont &font, const QString &text)
+{
+    if (painter.paintEngine()->type() == QPaintEngine::Raster) {
+        painter.setFont(font);
+        painter.drawText(rect, Qt::AlignHCenter, text);
+        return;
+    }
+    const QFontMetricsF metrics(font);
+    QPainterPath path;
+    path.addText(QPointF(rect.left() + (rect.width() - metrics.horizontalAdvance(text)) / 2, rect.top() + metrics.ascent()),
+                 font, text);
+    painter.fillPath(path, painter.pen().color());
+}
+
 } // namespace
 
 QFont labelFont(const QrStyleRecord &style)
@@ -83,15 +100,29 @@ QFont labelFont(const QrStyleRecord &style)
     return font;
 }
 
+QPoint codeOrigin(const QrStyleRecord &style)
+{
+    const bool top = !style.labelText.isEmpty() && style.labelPosition == QLatin1String("top");
+    return QPoint(style.margin, style.margin + (top ? 2 * style.labelPointSize : 0));
+}
+
 void drawLabel(QPainter &painter, const QImage &code, const QrStyleRecord &style)
+{
+    painter.drawImage(codeOrigin(style), code);
+    drawCaption(painter, style);
+}
+
+void drawCaption(QPainter &painter, const QrStyleRecord &style)
 {
     const int pointSize = style.labelPointSize;
     const bool top = style.labelPosition == QLatin1String("top");
-    painter.drawImage(QPoint(style.margin, style.margin + (top ? 2 * pointSize : 0)), code);
 
     painter.setPen(style.labelColor);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    QPaintDevice *canvas = painter.device();
+    // A vector device's resolution would scale the letter spacing: its caption is
+    // measured as on a picture, and drawn as outlines of that.
+    QImage picture(1, 1, QImage::Format_ARGB32_Premultiplied);
+    QPaintDevice *canvas = painter.paintEngine()->type() == QPaintEngine::Raster ? painter.device() : &picture;
     const QFont font = canvasFont(style, pointSize, style.labelLetterSpacing, canvas);
     const double width = QFontMetricsF(font).horizontalAdvance(style.labelText);
     const double room = style.imageSize;
@@ -116,12 +147,10 @@ void drawLabel(QPainter &painter, const QImage &code, const QrStyleRecord &style
     }
     const int y = top ? pointSize / 2 + style.margin : style.imageSize;
     if (width <= room) {
-        painter.setFont(font);
-        painter.drawText(QRect(0, y, style.imageSize, 2 * pointSize), Qt::AlignHCenter, style.labelText);
+        drawCentredText(painter, QRect(0, y, style.imageSize, 2 * pointSize), font, style.labelText);
         return;
     }
     const Caption caption = fitCaption(style, canvas);
-    painter.setFont(caption.font);
     const double shift = (lineHeight(font) - lineHeight(caption.font)) / 2;
-    painter.drawText(QRectF(0, y + shift, style.imageSize, 2 * pointSize), Qt::AlignHCenter, caption.text);
+    drawCentredText(painter, QRectF(0, y + shift, style.imageSize, 2 * pointSize), caption.font, caption.text);
 }

@@ -30,8 +30,13 @@ QRectF logoRect(const QRectF &box, QSize logo)
 
 void drawLogo(QImage &code, const QImage &logo, const QrStyleRecord &style, int symbolWidth)
 {
-    const QRectF area = logoRect(logoBox(style), logo.size());
     QPainter painter(&code);
+    paintLogo(painter, logo, style, symbolWidth);
+}
+
+void paintLogo(QPainter &painter, const QImage &logo, const QrStyleRecord &style, int symbolWidth)
+{
+    const QRectF area = logoRect(logoBox(style), logo.size());
     painter.setPen(Qt::NoPen);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);

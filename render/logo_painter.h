@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QRectF>
 
+class QPainter;
 struct QrStyleRecord;
 
 // Where the logo goes on the scaled code: the given size when both sides are set,
@@ -21,3 +22,6 @@ QRectF logoRect(const QRectF &box, QSize logo);
 // Paints the logo, smoothly scaled into its box, over the centre of the code, on
 // a rounded frame around it when the record asks for one.
 void drawLogo(QImage &code, const QImage &logo, const QrStyleRecord &style, int symbolWidth);
+
+// The same on any painter in the scaled code's pixels, the frame as a shape.
+void paintLogo(QPainter &painter, const QImage &logo, const QrStyleRecord &style, int symbolWidth);

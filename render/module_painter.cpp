@@ -3,6 +3,7 @@
 #include "render/qr_style_record.h"
 
 #include <QPainter>
+#include <QPainterPath>
 #include <QPolygonF>
 
 #include <initializer_list>
@@ -52,20 +53,97 @@ QImage makeModuleMark(const QrStyleRecord &style, double side, const QColor &col
     QImage image = beginStamp(painter, style.moduleSize, scale);
     if (image.isNull())
         return image;
-    painter.setBrush(color);
-    const double offset = (style.moduleSize - side) * 0.5;
-    const QRectF rect(offset, offset, side, side);
-    if (style.moduleShape != 0)
-        painter.drawEllipse(rect);
-    else
-        painter.drawRect(rect);
+    painter.fillPath(moduleMarkPath(style, side), color);
     painter.end();
     return image;
 }
 
-constexpr int quarter = 90 * 16;
+constexpr int quarter = 90;
 
 } // namespace
+
+void paintEyeBackdrop(QPainter &painter, const QrStyleRecord &style)
+{
+    QColor backdrop(Qt::white);
+    backdrop.setAlphaF(qBound(0.0, style.eyeBackdropAlpha, 1.0));
+    drawEyeLayer(painter, style.eyeShape, QRectF(0, 0, 450, 450), backdrop);
+}
+
+void paintEye(QPainter &painter, const QrStyleRecord &style)
+{
+    const int m = style.moduleSize;
+    paintEyeBackdrop(painter, style);
+    drawEyeLayer(painter, style.eyeShape, QRectF(m, m, 350, 350), style.eyeOuterColor);
+    drawEyeLayer(painter, style.eyeShape, QRectF(100, 100, 250, 250), Qt::white);
+    drawEyeLayer(painter, style.eyeShape, QRectF(150, 150, 150, 150), style.eyeInnerColor);
+}
+
+void paintAlignment(QPainter &painter, const QrStyleRecord &style)
+{
+    const int m = style.moduleSize;
+    drawEyeLayer(painter, style.eyeShape, QRectF(0, 0, 250, 250), style.eyeOuterColor);
+    drawEyeLayer(painter, style.eyeShape, QRectF(m, m, 150, 150), Qt::white);
+    drawEyeLayer(painter, style.eyeShape, QRectF(100, 100, m, m), style.eyeInnerColor);
+}
+
+QPainterPath moduleMarkPath(const QrStyleRecord &style, double side)
+{
+    QPainterPath path;
+    const double offset = (style.moduleSize - side) * 0.5;
+    const QRectF rect(offset, offset, side, side);
+    if (style.moduleShape != 0)
+        path.addEllipse(rect);
+    else
+        path.addRect(rect);
+    return path;
+}
+
+QPainterPath shapedModulePath(const QString &shape)
+{
+    const QRectF disc(0, 0, 50, 50);
+    QPainterPath path;
+    // Each rounded shape is a pie of the inscribed circle united with the square's
+    // remainder: one outline, so that neither part cuts the other.
+    auto pie = [&](int start, int span) {
+        QPainterPath slice;
+        slice.moveTo(disc.center());
+        slice.arcTo(disc, start, span);
+        slice.closeSubpath();
+        return slice;
+    };
+    auto pieAndRect = [&](int start, int span, const QRectF &rect) {
+        QPainterPath rest;
+        rest.addRect(rect);
+        path = pie(start, span).united(rest);
+    };
+    auto pieAndPolygon = [&](int start, std::initializer_list<QPointF> corners) {
+        QPainterPath rest;
+        rest.addPolygon(QPolygonF(QVector<QPointF>(corners)));
+        rest.closeSubpath();
+        path = pie(start, quarter).united(rest);
+    };
+    if (shape == QLatin1String("Round"))
+        path.addEllipse(disc);
+    else if (shape == QLatin1String("Square"))
+        path.addRect(disc);
+    else if (shape == QLatin1String("RoundTop"))
+        pieAndRect(0, 2 * quarter, QRectF(0, 25, 50, 25));
+    else if (shape == QLatin1String("RoundRight"))
+        pieAndRect(3 * quarter, 2 * quarter, QRectF(0, 0, 25, 50));
+    else if (shape == QLatin1String("RoundBottom"))
+        pieAndRect(2 * quarter, 2 * quarter, QRectF(0, 0, 50, 25));
+    else if (shape == QLatin1String("RoundLeft"))
+        pieAndRect(quarter, 2 * quarter, QRectF(25, 0, 25, 50));
+    else if (shape == QLatin1String("RoundLeftTop"))
+        pieAndPolygon(quarter, {{0, 25}, {0, 50}, {50, 50}, {50, 0}, {25, 0}});
+    else if (shape == QLatin1String("RoundLeftBottom"))
+        pieAndPolygon(2 * quarter, {{25, 50}, {50, 50}, {50, 0}, {0, 0}, {0, 25}});
+    else if (shape == QLatin1String("RoundRightTop"))
+        pieAndPolygon(0, {{25, 0}, {0, 0}, {0, 50}, {50, 50}, {50, 25}});
+    else if (shape == QLatin1String("RoundRightBottom"))
+        pieAndPolygon(3 * quarter, {{50, 25}, {50, 0}, {0, 0}, {0, 50}, {25, 50}});
+    return path;
+}
 
 QImage makeEyePixmap(const QrStyleRecord &style, double scale)
 {
@@ -73,13 +151,7 @@ QImage makeEyePixmap(const QrStyleRecord &style, double scale)
     QImage image = beginStamp(painter, 450, scale);
     if (image.isNull())
         return image;
-    QColor backdrop(Qt::white);
-    backdrop.setAlphaF(qBound(0.0, style.eyeBackdropAlpha, 1.0));
-    const int m = style.moduleSize;
-    drawEyeLayer(painter, style.eyeShape, QRectF(0, 0, 450, 450), backdrop);
-    drawEyeLayer(painter, style.eyeShape, QRectF(m, m, 350, 350), style.eyeOuterColor);
-    drawEyeLayer(painter, style.eyeShape, QRectF(100, 100, 250, 250), Qt::white);
-    drawEyeLayer(painter, style.eyeShape, QRectF(150, 150, 150, 150), style.eyeInnerColor);
+    paintEye(painter, style);
     painter.end();
     return image;
 }
@@ -90,10 +162,7 @@ QImage makeAlignmentPixmap(const QrStyleRecord &style, double scale)
     QImage image = beginStamp(painter, 250, scale);
     if (image.isNull())
         return image;
-    const int m = style.moduleSize;
-    drawEyeLayer(painter, style.eyeShape, QRectF(0, 0, 250, 250), style.eyeOuterColor);
-    drawEyeLayer(painter, style.eyeShape, QRectF(m, m, 150, 150), Qt::white);
-    drawEyeLayer(painter, style.eyeShape, QRectF(100, 100, m, m), style.eyeInnerColor);
+    paintAlignment(painter, style);
     painter.end();
     return image;
 }
@@ -117,37 +186,7 @@ QImage makeShapedModulePixmap(const QrStyleRecord &style, const QString &shape, 
     QImage image = beginStamp(painter, style.moduleSize, scale);
     if (image.isNull())
         return image;
-    painter.setBrush(style.darkModuleColor);
-    const QRectF disc(0, 0, 50, 50);
-    // Each rounded shape is a pie of the inscribed circle plus the square's remainder.
-    auto pieAndRect = [&](int start, int span, const QRectF &rect) {
-        painter.drawPie(disc, start, span);
-        painter.drawRect(rect);
-    };
-    auto pieAndPolygon = [&](int start, std::initializer_list<QPointF> corners) {
-        painter.drawPie(disc, start, quarter);
-        painter.drawConvexPolygon(QPolygonF(QVector<QPointF>(corners)));
-    };
-    if (shape == QLatin1String("Round"))
-        painter.drawEllipse(disc);
-    else if (shape == QLatin1String("Square"))
-        painter.drawRect(disc);
-    else if (shape == QLatin1String("RoundTop"))
-        pieAndRect(0, 2 * quarter, QRectF(0, 25, 50, 25));
-    else if (shape == QLatin1String("RoundRight"))
-        pieAndRect(3 * quarter, 2 * quarter, QRectF(0, 0, 25, 50));
-    else if (shape == QLatin1String("RoundBottom"))
-        pieAndRect(2 * quarter, 2 * quarter, QRectF(0, 0, 50, 25));
-    else if (shape == QLatin1String("RoundLeft"))
-        pieAndRect(quarter, 2 * quarter, QRectF(25, 0, 25, 50));
-    else if (shape == QLatin1String("RoundLeftTop"))
-        pieAndPolygon(quarter, {{0, 25}, {0, 50}, {50, 50}, {50, 0}, {25, 0}});
-    else if (shape == QLatin1String("RoundLeftBottom"))
-        pieAndPolygon(2 * quarter, {{25, 50}, {50, 50}, {50, 0}, {0, 0}, {0, 25}});
-    else if (shape == QLatin1String("RoundRightTop"))
-        pieAndPolygon(0, {{25, 0}, {0, 0}, {0, 50}, {50, 50}, {50, 25}});
-    else if (shape == QLatin1String("RoundRightBottom"))
-        pieAndPolygon(3 * quarter, {{50, 25}, {50, 0}, {0, 0}, {0, 50}, {25, 50}});
+    painter.fillPath(shapedModulePath(shape), style.darkModuleColor);
     painter.end();
     return image;
 }

@@ -1,9 +1,22 @@
 #pragma once
 
 #include <QImage>
+#include <QPainterPath>
 #include <QString>
 
+class QPainter;
 struct QrStyleRecord;
+
+// The shapes of the stamps, drawn on any painter in the stamps' own coordinates:
+// the eye on a 450 square, the alignment pattern on a 250 square, a module mark of
+// the given side centred in a moduleSize square and a connected-style shape on a
+// 50 square (an unknown name gives an empty path).
+void paintEye(QPainter &painter, const QrStyleRecord &style);
+// The eye's backdrop alone, its first layer.
+void paintEyeBackdrop(QPainter &painter, const QrStyleRecord &style);
+void paintAlignment(QPainter &painter, const QrStyleRecord &style);
+QPainterPath moduleMarkPath(const QrStyleRecord &style, double side);
+QPainterPath shapedModulePath(const QString &shape);
 
 // Ready-made stamps that the renderer copies to each module position. Each is
 // painted once per render on a transparent background. The eye, alignment and

@@ -172,53 +172,69 @@ QImage drawCodeCanvas(const QrStyleRecord &style, const QRcode &symbol, int modu
     const QImage lightMark = makeLightModulePixmap(style, scale);
     const QImage plainLight = plainSquare(m, Qt::white);
     const QImage plainDark = plainSquare(m, Qt::black);
-    const bool connected = style.moduleShape == 2;
     QHash<QString, QImage> shaped;
-    if (connected) {
+    if (style.moduleShape == 2) {
         for (const QString &name : connectedShapeNames())
             shaped.insert(name, makeShapedModulePixmap(style, name, scale));
     }
 
-    const QVector<QPoint> centres = alignmentCentres(width);
-    const QVector<bool> inAlignment = alignmentMask(centres, width);
-    bool eyeDrawn[3] = {false, false, false};
-
     QPainter painter(&canvas);
     painter.setPen(Qt::NoPen);
     painter.setRenderHint(QPainter::Antialiasing);
+    layOutStamps(style, symbol, [&](CodeStamp stamp, QPoint place, const QString &shape) {
+        const QPoint at = place * m;
+        switch (stamp) {
+        case CodeStamp::Eye: painter.drawImage(at, eye); break;
+        case CodeStamp::Alignment: painter.drawImage(at, alignment); break;
+        case CodeStamp::LightModule: painter.drawImage(at, lightMark); break;
+        case CodeStamp::PlainLight: painter.drawImage(at, plainLight); break;
+        case CodeStamp::PlainDark: painter.drawImage(at, plainDark); break;
+        case CodeStamp::DarkModule: painter.drawImage(at, shape.isEmpty() ? darkMark : shaped.value(shape)); break;
+        }
+    });
+    painter.end();
+    return canvas;
+}
+
+void layOutStamps(const QrStyleRecord &style, const QRcode &symbol,
+                  const std::function<void(CodeStamp, QPoint, const QString &)> &place)
+{
+    const int width = symbol.width;
+    const bool connected = style.moduleShape == 2;
+    const QVector<QPoint> centres = alignmentCentres(width);
+    const QVector<bool> inAlignment = alignmentMask(centres, width);
+    bool eyeDrawn[3] = {false, false, false};
     for (int row = 0; row < width; ++row) {
         for (int column = 0; column < width; ++column) {
-            const QPoint at((column + 1) * m, (row + 1) * m);
+            const QPoint at(column + 1, row + 1);
             const int zone = finderZone(column, row, width);
             const bool aligned = inAlignment[row * width + column];
             const bool plain = style.plainTimingModules && inPlainZone(column, row, width);
             if (!isDark(symbol, column, row)) {
                 if (zone < 0 && !aligned)
-                    painter.drawImage(at, plain ? plainLight : lightMark);
+                    place(plain ? CodeStamp::PlainLight : CodeStamp::LightModule, at, QString());
                 continue;
             }
             if (zone >= 0) {
                 // The zone's first dark module is the finder's top-left corner; the
                 // eye starts one module further up and left to cover the separator.
                 if (!eyeDrawn[zone]) {
-                    painter.drawImage(QPoint(column * m, row * m), eye);
+                    place(CodeStamp::Eye, QPoint(column, row), QString());
                     eyeDrawn[zone] = true;
                 }
                 continue;
             }
             if (aligned) {
                 if (centres.contains(QPoint(column + 2, row + 2)))
-                    painter.drawImage(at, alignment);
+                    place(CodeStamp::Alignment, at, QString());
                 continue;
             }
             if (plain)
-                painter.drawImage(at, plainDark);
+                place(CodeStamp::PlainDark, at, QString());
             else
-                painter.drawImage(at, connected ? shaped.value(connectedShapeAt(symbol, column, row)) : darkMark);
+                place(CodeStamp::DarkModule, at, connected ? connectedShapeAt(symbol, column, row) : QString());
         }
     }
-    painter.end();
-    return canvas;
 }
 
 int grownCodeSize(int codeSize, int symbolWidth)

@@ -7,6 +7,7 @@
 
 #include <qrencode.h>
 
+#include <functional>
 #include <memory>
 
 struct QrStyleRecord;
@@ -31,6 +32,15 @@ bool inPlainZone(int column, int row, int width);
 
 // Shape of the dark module at (column, row) in the connected style.
 QString connectedShapeAt(const QRcode &symbol, int column, int row);
+
+// What goes on one place of the code canvas.
+enum class CodeStamp { Eye, Alignment, DarkModule, LightModule, PlainDark, PlainLight };
+
+// Every stamp of the symbol in drawing order, with the module place of its
+// top-left corner on a canvas of one module's border, and for a dark module of
+// the connected style its shape name (empty otherwise). Every format draws from it.
+void layOutStamps(const QrStyleRecord &style, const QRcode &symbol,
+                  const std::function<void(CodeStamp, QPoint, const QString &)> &place);
 
 // The code image of codeSize pixels a side: the canvas below scaled to that size.
 // Styles whose stamps fill whole modules with one colour are drawn at one pixel a

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "render/background_picture.h"
+#include "render/print_size.h"
 
 #include <QColor>
 #include <QImage>
 #include <QString>
 
 // Everything needed to draw and save one styled QR code.
+struct PreparedCode;
+
 struct QrStyleRecord
 {
     QrStyleRecord();
@@ -19,7 +22,19 @@ struct QrStyleRecord
     // the background, or the picture cannot be written; no partial file is left
     // then. An empty content is replaced by the product site address first. Safe
     // to call on several threads at once, each with its own record.
-    bool render(const QString &outputPath);
+    // An SVG or PDF path gets the same design as vectors; an animated background
+    // has none and fails. With a print width, printedModule (when given) gets the
+    // printed side of a module in millimetres.
+    bool render(const QString &outputPath, double *printedModule = nullptr);
+
+    // Everything render does before drawing, for a file of the given format
+    // ("png", "gif", "svg", "pdf"): false when render would fail before drawing.
+    bool prepare(PreparedCode *code, const QString &format);
+    // The printed side of one of its modules in millimetres; 0 without a print width.
+    double printedModuleWidth(const PreparedCode &code) const;
+    // Millimetres an output pixel of the prepared code prints at: by the print
+    // width, or at the caption resolution without one.
+    double millimetresPerPixel(const PreparedCode &code) const;
 
     bool caseSensitive = true;
     int encodeMode = 2;
@@ -58,6 +73,10 @@ struct QrStyleRecord
     int labelBold = 0;
     QString labelFontFamily = QStringLiteral("SourceHanSerifCN");
     bool plainTimingModules = false;
+    // Printed width of the canvas with its caption in millimetres; 0 keeps the
+    // pixels of imageSize. A PNG then gets printDpi pixels an inch.
+    double printWidth = 0;
+    int printDpi = defaultPrintDpi;
     // Pictures already read, shared by the codes of a run; they take the place of
     // logoPath and backgroundPath.
     QImage logoImage;
@@ -71,3 +90,8 @@ struct QrStyleRecord
         return !labelText.isEmpty() && labelPosition != QLatin1String("center") ? imageSize + 2 * labelPointSize : imageSize;
     }
 };
+
+// The record as drawn for a code of symbolWidth modules: a code too dense for its
+// side grows, margin, caption and logo with it, until every module has the
+// pixels it needs to scan.
+QrStyleRecord grownFor(const QrStyleRecord &style, int symbolWidth);

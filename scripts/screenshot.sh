@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds, then photographs the window on a virtual X display with a window
 # manager, as a user sees it: both pages idle, mid-run (progress with rate and
-# time left) and finished (results buttons), at 100 % and at 150 % scaling.
+# time left) and finished (results buttons, failure table), at 100 % and at 150 %
+# scaling; the question before replacing pictures, and the first start on a
+# 1280x720 screen.
 # The pictures go to docs/screenshots/<page>-<state>-<scale>.png.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -50,16 +52,20 @@ done
 rm -f "$pictures/error_log.txt"
 convert -size 400x300 xc:white "$pictures/门店01/空白.png"
 
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 2400x1600x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-exec 3>&-
-export DISPLAY=:$(cat "$work/display")
+# A virtual display of the given size, with a window manager, made the current one.
+start_display() {
+  exec 3>"$work/display-$1"
+  Xvfb -displayfd 3 -screen 0 "$1x24" -dpi 96 -nolisten tcp >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 50); do [ -s "$work/display-$1" ] && break; sleep 0.1; done
+  exec 3>&-
+  export DISPLAY=:$(cat "$work/display-$1")
+  openbox >/dev/null 2>&1 &
+  pids+=($!)
+  sleep 1
+}
 unset QT_QPA_PLATFORM QT_SCALE_FACTOR
-openbox >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
+start_display 2400x1600
 
 # The settings file as Qt writes it: characters beyond ASCII as \x escapes, and a
 # hex digit right after an escape escaped as well.
@@ -105,8 +111,9 @@ shoot() {
   sleep 0.5
   import -window "$window" -strip -dither None -colors 256 "PNG8:$shots/$1-$scale.png"
 }
-# Starts the page's run as a user may: Enter in the save folder field.
-start() { click 600 203; xdotool key Return; }
+# Starts the page's run as a user may: Enter in the save folder field, at the given height
+# (the generation page has a hint under its CSV field).
+start() { click 600 "$1"; xdotool key Return; }
 
 for scale in 100 150; do
   out=$work/out-$scale
@@ -130,14 +137,21 @@ CONF
   click 100 125
   shoot decode-idle
   click 100 95
-  start
+  start 217
   wait_count 100 bash -c "ls '$out/二维码' 2>/dev/null | grep -c png || true"
   sleep 1
   shoot generate-running
   wait_idle $app
   shoot generate-finished
+  if [ $scale = 100 ]; then
+    # A second start into the same folder asks about the pictures already there.
+    start 217
+    sleep 2
+    import -window root -strip -dither None -colors 256 "PNG8:$shots/generate-replace-question-$scale.png"
+    xdotool key Escape
+  fi
   click 100 125
-  start
+  start 203
   wait_count 20 bash -c "cat '$out/解码结果'/*.csv 2>/dev/null | wc -l"
   sleep 1
   shoot decode-running
@@ -145,4 +159,16 @@ CONF
   shoot decode-finished
   kill $app
 done
+
+# The first start on a small screen: the window fits inside it, title bar and grip shown.
+kill "${pids[@]}" 2>/dev/null || true
+start_display 1280x720
+mkdir -p "$work/config-small"
+XDG_CONFIG_HOME=$work/config-small "$build/bin/glyphora" >/dev/null 2>&1 &
+app=$!
+pids+=($app)
+xdotool search --sync --onlyvisible --classname glyphora >/dev/null
+sleep 1
+import -window root -strip -dither None -colors 256 "PNG8:$shots/window-1280x720.png"
+kill $app
 ls "$shots"

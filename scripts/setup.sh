@@ -8,11 +8,11 @@ build=${GLYPHORA_BUILD_DIR:-$root/build}
 sanitize=${GLYPHORA_SANITIZE:-OFF}
 
 packages=(cmake ninja-build g++ pkg-config
-          qtbase5-dev qt5-image-formats-plugins libqt5svg5 qttranslations5-l10n
+          qtbase5-dev qt5-image-formats-plugins libqt5svg5 libqt5svg5-dev qttranslations5-l10n
           libqrencode-dev libgif-dev zlib1g-dev libimagequant-dev libopencv-dev libopencv-contrib-dev libzxing-dev
           fonts-noto-cjk
-          libzip-dev libfreexl-dev libxlsxwriter-dev
-          gifsicle python3 libzbar-dev)  # the tests check written files with them
+          libzip-dev libfreexl-dev
+          gifsicle python3 libzbar-dev librsvg2-bin poppler-utils)  # the tests check written files with them
 
 as_root() {
   if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi

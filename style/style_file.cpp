@@ -1,6 +1,9 @@
 #include "style/style_file.h"
 
+#include "common/input_file.h"
 #include "common/input_limits.h"
+#include "render/qr_style_record.h"
+#include "render/print_size.h"
 #include "style/style_presets.h"
 
 #include <QDir>
@@ -37,6 +40,8 @@ struct Field
 constexpr int maxImageSize = 4000;
 constexpr int minCodeSize = 100;
 constexpr int maxFamilyLength = 100;
+// Modules across a code of version 40, the largest.
+constexpr int largestSymbolWidth = 177;
 
 const QVector<Field> &fields()
 {
@@ -78,6 +83,9 @@ const QVector<Field> &fields()
         {"labelBold", &QrStyleRecord::labelBold, 0, 1},
         {"labelFontFamily", &QrStyleRecord::labelFontFamily},
         {"plainTimingModules", &QrStyleRecord::plainTimingModules},
+        // Millimetres; 0 keeps imageSize pixels.
+        {"printWidth", &QrStyleRecord::printWidth, 0, 1000},
+        {"printDpi", &QrStyleRecord::printDpi, minPrintDpi, maxPrintDpi},
     };
     return table;
 }
@@ -101,7 +109,7 @@ QString number(double value)
 
 const QRegularExpression &colourPattern()
 {
-    static const QRegularExpression pattern(QStringLiteral("^#[0-9A-Fa-f]{6}$"));
+    static const QRegularExpression pattern(QStringLiteral("\\A#[0-9A-Fa-f]{6}\\z"));
     return pattern;
 }
 
@@ -190,6 +198,21 @@ QString styleFromJson(const QJsonObject &object, const QString &baseFolder, Batc
             .arg(read.record.imageSize)
             .arg(minCodeSize);
     }
+    // Content decides the version, so the densest code (version 40) may come to
+    // any row: the picture it grows to must be one the program may draw.
+    QrStyleRecord densest = read.record;
+    densest.labelText = read.caption ? QStringLiteral("名称") : QString();
+    const QrStyleRecord grown = grownFor(densest, largestSymbolWidth);
+    if (qint64(grown.imageSize) * grown.canvasHeight() > maxPicturePixels) {
+        return QStringLiteral("字段 “imageSize”、“margin”、“labelPointSize” 合起来使图片过大：内容最长时二维码长大为 "
+                              "%1×%2 像素（最多 %3 万像素），请减小 margin 或 labelPointSize")
+            .arg(grown.imageSize)
+            .arg(grown.canvasHeight())
+            .arg(maxPicturePixels / 10000);
+    }
+    const QString printError = printSizeError(read.record.printWidth, read.record.printDpi);
+    if (!printError.isEmpty())
+        return printError;
     *style = read;
     return QString();
 }
@@ -205,8 +228,8 @@ QJsonObject styleToJson(const BatchStyle &style)
 
 QString readStyleFile(const QString &path, BatchStyle *style)
 {
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!openInputFile(file, path))
         return QStringLiteral("无法读取样式文件：%1").arg(path);
     if (file.size() > maxStyleFileBytes)
         return QStringLiteral("样式文件过大：%1（最多 %2 KB）").arg(path).arg(maxStyleFileBytes / 1024);

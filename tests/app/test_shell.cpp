@@ -1,7 +1,10 @@
+#include "app/failure_table.h"
 #include "app/main_widget.h"
 #include "app/middle_widget_left_list.h"
 #include "app/middle_widget_right_stack.h"
 #include "app/qt_translations.h"
+#include "app/report_view.h"
+#include "app/screen_fit.h"
 #include "app/title_bar.h"
 #include "batch_create/csv_create.h"
 #include "batch_decode/jie_ma.h"
@@ -111,32 +114,32 @@ private slots:
 
     void framelessZones_data()
     {
-        // A 400 x 300 window at (100, 100): the pointer rests at hover, then presses and moves by (40, 30).
-        QTest::addColumn<QPoint>("hover");
-        QTest::addColumn<Qt::CursorShape>("cursor");
+        // A 400 x 300 window at (100, 100): the pointer rests at the point, then presses and moves by (40, 30).
         QTest::addColumn<QPoint>("press");
+        QTest::addColumn<Qt::CursorShape>("cursor");
         QTest::addColumn<QRect>("geometry");
-        const QPoint corner(383, 283);
         const QRect moved(140, 130, 400, 300);
-        const QRect kept(100, 100, 400, 300);
-        QTest::newRow("upper part drags") << QPoint(10, 10) << Qt::ArrowCursor << QPoint(10, 10) << moved;
-        QTest::newRow("bottom strip drags") << QPoint(363, 290) << Qt::ArrowCursor << QPoint(363, 290) << moved;
-        QTest::newRow("17 from the edges") << corner << Qt::SizeFDiagCursor << corner << QRect(100, 100, 423, 313);
-        QTest::newRow("corner square") << corner << Qt::SizeFDiagCursor << QPoint(364, 264) << QRect(100, 100, 404, 294);
-        QTest::newRow("18 from the right") << QPoint(382, 283) << Qt::ArrowCursor << QPoint(382, 283) << kept;
-        QTest::newRow("18 from the bottom") << QPoint(383, 282) << Qt::ArrowCursor << QPoint(383, 282) << kept;
+        QTest::newRow("inside drags") << QPoint(200, 150) << Qt::ArrowCursor << moved;
+        QTest::newRow("7 from the right drags") << QPoint(393, 150) << Qt::ArrowCursor << moved;
+        QTest::newRow("left edge") << QPoint(2, 150) << Qt::SizeHorCursor << QRect(140, 100, 360, 300);
+        QTest::newRow("right edge") << QPoint(397, 150) << Qt::SizeHorCursor << QRect(100, 100, 440, 300);
+        QTest::newRow("top edge") << QPoint(200, 0) << Qt::SizeVerCursor << QRect(100, 130, 400, 270);
+        QTest::newRow("bottom edge") << QPoint(200, 295) << Qt::SizeVerCursor << QRect(100, 100, 400, 330);
+        QTest::newRow("top left") << QPoint(10, 10) << Qt::SizeFDiagCursor << QRect(140, 130, 360, 270);
+        QTest::newRow("top right") << QPoint(390, 3) << Qt::SizeBDiagCursor << QRect(100, 130, 440, 270);
+        QTest::newRow("bottom left") << QPoint(17, 290) << Qt::SizeBDiagCursor << QRect(140, 100, 360, 330);
+        QTest::newRow("bottom right") << QPoint(383, 283) << Qt::SizeFDiagCursor << QRect(100, 100, 440, 330);
     }
 
     void framelessZones()
     {
-        QFETCH(QPoint, hover);
-        QFETCH(Qt::CursorShape, cursor);
         QFETCH(QPoint, press);
+        QFETCH(Qt::CursorShape, cursor);
         QFETCH(QRect, geometry);
         FramelessWidget window;
         window.setGeometry(100, 100, 400, 300);
         window.show();
-        moveMouse(&window, window.mapToGlobal(hover));
+        moveMouse(&window, window.mapToGlobal(press));
         QCOMPARE(window.cursor().shape(), cursor);
         drag(&window, press, QPoint(40, 30));
         QCOMPARE(window.geometry(), geometry);
@@ -147,13 +150,18 @@ private slots:
 
     void mainWindowPresses_data()
     {
-        // The 1000 x 680 window takes presses only in its 50 high title bar and in the grip at its corner.
+        // The 1000 x 680 window at (0, 0) of the 800 x 600 test screen is dragged by its 50 high title bar
+        // and resized from its edges, also where the pages and bars cover them; a press moves by (50, 40).
         QTest::addColumn<QPoint>("press");
         QTest::addColumn<QRect>("geometry");
-        QTest::newRow("title text") << QPoint(20, 25) << QRect(250, 240, 1000, 680);
-        QTest::newRow("page") << QPoint(600, 300) << QRect(200, 200, 1000, 680);
-        QTest::newRow("bottom bar near the grip") << QPoint(985, 665) << QRect(200, 200, 1000, 680);
-        QTest::newRow("grip") << QPoint(992, 672) << QRect(200, 200, 1042, 712);
+        const QRect kept(0, 0, 1000, 680);
+        QTest::newRow("title text") << QPoint(20, 25) << QRect(50, 40, 1000, 680);
+        QTest::newRow("page") << QPoint(600, 300) << kept;
+        QTest::newRow("bottom bar") << QPoint(960, 665) << kept;
+        QTest::newRow("grip") << QPoint(992, 672) << QRect(0, 0, 1050, 720);
+        QTest::newRow("right edge of the page") << QPoint(997, 300) << QRect(0, 0, 1050, 680);
+        QTest::newRow("bottom edge of the bar") << QPoint(500, 677) << QRect(0, 0, 1000, 720);
+        QTest::newRow("left edge, at the minimum width") << QPoint(1, 300) << kept;
     }
 
     void mainWindowPresses()
@@ -162,8 +170,6 @@ private slots:
         QFETCH(QRect, geometry);
         MainWidget window;
         window.show();
-        // The pointer on its way to the grip shows the diagonal cursor.
-        moveMouse(&window, window.mapToGlobal(QPoint(995, 675)));
         drag(&window, press, QPoint(50, 40));
         QCOMPARE(window.geometry(), geometry);
         // A double-click toggles maximisation in the title bar only.
@@ -201,7 +207,8 @@ private slots:
     void settings()
     {
         QFETCH(QString, close);
-        const QRect firstStart(200, 200, 1000, 680);
+        // Centred on the 800 x 600 test screen, the window's top-left part is shown.
+        const QRect firstStart(0, 0, 1000, 680);
         MainWidget window;
         window.show();
         QCOMPARE(window.geometry(), firstStart);
@@ -221,7 +228,39 @@ private slots:
         else
             window.close();
         QTRY_VERIFY(!window.isVisible());
-        QCOMPARE(MainWidget().geometry(), close == "maximised" ? firstStart : QRect(300, 150, 1100, 760));
+        // The keys keep the place as it was; a restart fits it into the screen.
+        const QSettings settings;
+        QCOMPARE(settings.value("pos").toPoint(), close == "maximised" ? QPoint() : QPoint(300, 150));
+        QCOMPARE(settings.value("size").toSize(), close == "maximised" ? QSize() : QSize(1100, 760));
+        QCOMPARE(MainWidget().geometry(), firstStart);
+    }
+
+    void restoredGeometry_data()
+    {
+        // The remembered place, the available areas of the screens (the first the main one), and the result.
+        QTest::addColumn<QRect>("wanted");
+        QTest::addColumn<QList<QRect>>("screens");
+        QTest::addColumn<QRect>("fitted");
+        const QList<QRect> small{QRect(0, 0, 1280, 720)};
+        const QList<QRect> two{QRect(0, 0, 1280, 720), QRect(1280, 0, 1920, 1080)};
+        QTest::newRow("old default on 1280x720") << QRect(200, 200, 1000, 680) << small << QRect(200, 40, 1000, 680);
+        QTest::newRow("from a larger monitor") << QRect(2000, 1200, 1600, 1000) << QList<QRect>{QRect(0, 0, 1280, 690)}
+                                               << QRect(0, 0, 1280, 690);
+        QTest::newRow("on the second monitor") << QRect(1500, 100, 1200, 800) << two << QRect(1500, 100, 1200, 800);
+        QTest::newRow("hanging off the second") << QRect(2900, 900, 1000, 680) << two << QRect(2200, 400, 1000, 680);
+        QTest::newRow("second monitor gone") << QRect(1500, 100, 1200, 800) << small << QRect(80, 0, 1200, 720);
+        QTest::newRow("under a top panel") << QRect(100, 0, 1000, 680) << QList<QRect>{QRect(0, 30, 1280, 690)}
+                                           << QRect(100, 30, 1000, 680);
+        QTest::newRow("screen below the minimum") << QRect(50, 50, 1000, 680) << QList<QRect>{QRect(0, 0, 800, 600)}
+                                                  << QRect(0, 0, 1000, 680);
+    }
+
+    void restoredGeometry()
+    {
+        QFETCH(QRect, wanted);
+        QFETCH(QList<QRect>, screens);
+        QFETCH(QRect, fitted);
+        QCOMPARE(fitIntoScreens(wanted, screens, QSize(1000, 680)), fitted);
     }
 
     void drops_data()
@@ -281,6 +320,19 @@ private slots:
         auto *stop = form->findChild<QPushButton *>("stopBtn");
         start->click();
         QVERIFY(stop->isVisibleTo(form) && !start->isEnabled());
+        // While it runs, the inputs stay as they are and the navigation names the page running.
+        auto *navigation = window.findChild<MiddleWidgetLeftList *>()->buttonList.at(page);
+        const auto inputsLocked = [form] {
+            for (QLineEdit *edit : form->findChildren<QLineEdit *>())
+                if (!edit->isReadOnly())
+                    return false;
+            for (QToolButton *chooser : form->findChildren<QToolButton *>())
+                if (chooser->isEnabled())
+                    return false;
+            return true;
+        };
+        QVERIFY(inputsLocked());
+        QCOMPARE(navigation->text(), QString((page ? "批量解码" : "批量生成") + QStringLiteral(" · 运行中")));
         QTRY_VERIFY_WITH_TIMEOUT(form->findChild<QProgressBar *>("progressBar")->value() > 0, 20000);
         QStringList questions; // a box narrower than 300 pixels is marked
         QTimer answerer;
@@ -301,6 +353,11 @@ private slots:
         QTRY_COMPARE(window.isVisible(), action != "close");
         QCOMPARE(questions, action == "stop" ? QStringList() : QStringList{QStringLiteral("任务正在进行，确定停止并退出吗？")});
         QVERIFY(start->isEnabled() && !stop->isVisibleTo(form) && form->findChild<QWidget *>("openFolderBtn")->isVisibleTo(form));
+        // A stopped run shows no file in hand and its time, as a finished one does.
+        QVERIFY(form->findChild<QLabel *>("progressLabel")->text().isEmpty());
+        QVERIFY(form->findChild<QLabel *>("runtimeLabel")->text().startsWith(QStringLiteral("用时：")));
+        QVERIFY(!form->findChildren<QLineEdit *>().first()->isReadOnly() && form->findChildren<QToolButton *>().first()->isEnabled());
+        QCOMPARE(navigation->text(), QString(page ? "批量解码" : "批量生成"));
         // What the report counts is on disk, complete, and nothing is written after it.
         const int done = QRegularExpression(QStringLiteral("^已停止：完成 (\\d+) / 共 3000$")).match(result->text()).captured(1).toInt();
         QVERIFY2(done > 0 && done < 3000, qPrintable(result->text()));
@@ -364,6 +421,143 @@ private slots:
         MainWidget restarted;
         const QList<QLineEdit *> edits = workPage(&restarted, page)->findChildren<QLineEdit *>();
         QCOMPARE(QStringList({edits.first()->text(), edits.last()->text()}), paths);
+    }
+
+    void failureTable_data()
+    {
+        // "failed" reports fed to the page, then its final report; the table's lines as copied.
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QStringList>("failures");
+        QTest::addColumn<QString>("copied"); // empty: no table is shown
+        QTest::newRow("generation") << 0
+                                    << QStringList{QStringLiteral("名称含有不能用于文件名的字符\na/b"),
+                                                   QStringLiteral("内容为空\n<b>x</b>\ty")}
+                                    << QStringLiteral("a/b\t名称含有不能用于文件名的字符\n<b>x</b>\ty\t内容为空\n");
+        QTest::newRow("decoding") << 1 << QStringList{QStringLiteral("未识别到二维码\n/p/一 二.png")}
+                                  << QStringLiteral("/p/一 二.png\t未识别到二维码\n");
+        QTest::newRow("no failure") << 0 << QStringList() << QString();
+    }
+
+    void failureTable()
+    {
+        QFETCH(int, page);
+        QFETCH(QStringList, failures);
+        QFETCH(QString, copied);
+        QTemporaryDir tmp;
+        MainWidget window;
+        window.show();
+        QWidget *form = workPage(&window, page);
+        auto *view = form->findChild<ReportView *>();
+        auto *table = form->findChild<FailureTable *>("failureTable");
+        QCOMPARE(table->horizontalHeaderItem(0)->text(), QString(page ? "图片" : "名称"));
+        for (int run = 0; run < 2; ++run) {
+            // A second run starts with an empty table.
+            view->startRun(tmp.path());
+            QVERIFY(!table->isVisibleTo(form));
+            for (const QString &failure : failures)
+                QMetaObject::invokeMethod(form, page ? "slot_jiema_thread_viewer" : "slot_create_thread_viewer",
+                                          Q_ARG(QString, "failed"), Q_ARG(QString, failure));
+            QVERIFY(!table->isVisibleTo(form));
+            QMetaObject::invokeMethod(form, page ? "slot_jiema_thread_viewer" : "slot_create_thread_viewer",
+                                      Q_ARG(QString, "success"), Q_ARG(QString, "done"));
+            QCOMPARE(table->isVisibleTo(form), !copied.isEmpty());
+            QCOMPARE(table->copiedText(), copied);
+        }
+        if (copied.isEmpty())
+            return;
+        // Ctrl+C copies the selected rows only.
+        table->setFocus();
+        table->selectRow(failures.size() - 1);
+        QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), copied.section('\n', failures.size() - 1, failures.size() - 1) + '\n');
+    }
+
+    void replaceQuestion_data()
+    {
+        // The answer to the question about the two pictures already there, and the run's result.
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("result"); // empty: no run
+        QTest::newRow("replace") << QStringLiteral("覆盖") << QStringLiteral("成功：3 个");
+        QTest::newRow("skip") << QStringLiteral("跳过") << QStringLiteral("成功：1 个，跳过：2 个");
+        QTest::newRow("cancel") << QStringLiteral("取消") << QString();
+    }
+
+    void replaceQuestion()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QString, result);
+        QTemporaryDir tmp;
+        const QString save = tmp.filePath(QStringLiteral("out"));
+        QVERIFY(QDir().mkpath(save) && writeFile(tmp.filePath("data.csv"), "h\na,1\nb,2\nc,3\n")
+                && writeFile(save + "/a.png", "old") && writeFile(save + "/b.png", "old"));
+        MainWidget window;
+        window.show();
+        QWidget *form = workPage(&window, 0);
+        form->findChild<QLineEdit *>("csvPathEdit")->setText(tmp.filePath("data.csv"));
+        form->findChild<QLineEdit *>("savePathEdit")->setText(save);
+        QStringList questions;
+        QTimer answerer;
+        connect(&answerer, &QTimer::timeout, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                questions << box->text();
+                buttonWithText(box, answer)->click();
+            }
+        });
+        answerer.start(10);
+        form->findChild<QPushButton *>("csvCreateBtn")->click();
+        QCOMPARE(questions, QStringList{QStringLiteral("保存文件夹中已有 2 个同名图片：覆盖 / 跳过 / 取消")});
+        auto *label = form->findChild<QLabel *>("resultLabel");
+        if (!result.isEmpty())
+            QTRY_COMPARE_WITH_TIMEOUT(label->text(), result, 20000);
+        QCOMPARE(label->text(), result);
+        QCOMPARE(readFile(save + "/a.png") == "old", answer != QStringLiteral("覆盖"));
+        QCOMPARE(QFile::exists(save + "/c.png"), !result.isEmpty());
+        if (answer == QStringLiteral("覆盖"))
+            QCOMPARE(decodeQrCode(save + "/a.png"), QStringLiteral("1"));
+    }
+
+    void headingQuestion_data()
+    {
+        // A first line that looks like data is asked about before the run; the answer and the pictures made.
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("confirm");
+        QTest::addColumn<int>("pictures");
+        QTest::newRow("heading") << QByteArray("名称,内容\na,https://x.cn/1\n") << false << true << 1;
+        QTest::newRow("address, cancelled") << QByteArray("a,https://x.cn/1\nb,https://x.cn/2\n") << true << false << 0;
+        QTest::newRow("number, confirmed") << QByteArray("a,1001\n\nb,1002\n") << true << true << 1;
+        QTest::newRow("address over text") << QByteArray("a,https://x.cn/1\nb,text\n") << false << true << 1;
+    }
+
+    void headingQuestion()
+    {
+        QFETCH(QByteArray, csv);
+        QFETCH(bool, asked);
+        QFETCH(bool, confirm);
+        QFETCH(int, pictures);
+        QTemporaryDir tmp;
+        const QString save = tmp.filePath(QStringLiteral("out"));
+        QVERIFY(writeFile(tmp.filePath("data.csv"), csv));
+        MainWidget window;
+        window.show();
+        QWidget *form = workPage(&window, 0);
+        QVERIFY(form->findChild<QLabel *>("fieldHint")->isVisibleTo(form));
+        form->findChild<QLineEdit *>("csvPathEdit")->setText(tmp.filePath("data.csv"));
+        form->findChild<QLineEdit *>("savePathEdit")->setText(save);
+        int questions = 0;
+        QTimer answerer;
+        connect(&answerer, &QTimer::timeout, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                ++questions;
+                box->button(confirm ? QMessageBox::Ok : QMessageBox::Cancel)->click();
+            }
+        });
+        answerer.start(10);
+        form->findChild<QPushButton *>("csvCreateBtn")->click();
+        QCOMPARE(questions, int(asked));
+        if (pictures)
+            QTRY_VERIFY_WITH_TIMEOUT(form->findChild<QLabel *>("resultLabel")->text().startsWith(QStringLiteral("成功")), 20000);
+        QCOMPARE(QDir(save).entryList({"*.png"}).size(), pictures);
     }
 
     void largeFont()

@@ -2,6 +2,7 @@
 #include "batch_create/batch_create.h"
 #include "batch_create/csv_create.h"
 #include "batch_create/csv_reader.h"
+#include "batch_create/safe_output_path.h"
 #include "common/input_limits.h"
 #include "gif/gif_image.h"
 #include "tests/support/test_support.h"
@@ -14,6 +15,13 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+#include <csignal>
+#include <sys/types.h>
 
 using CsvTable = QVector<QStringList>;
 Q_DECLARE_METATYPE(CsvTable)
@@ -39,13 +47,22 @@ QStringList runGeneration(const QString &csvPath, const QString &savePath, const
     return reports;
 }
 
-// The reports of a run that reaches the rows of these first fields.
-QStringList reportsOf(const QStringList &names, int ok, int failed)
+// The reports of a run that reaches the rows of these first fields, each failing
+// for its reason or, without one, written into "<save>". An empty name stands for
+// its row number, counted as if no blank line came before.
+QStringList reportsOf(const QStringList &names, const QStringList &reasons = {})
 {
     QStringList reports;
-    for (int i = 0; i < names.size(); ++i)
+    int failed = 0;
+    for (int i = 0; i < names.size(); ++i) {
+        const QString item = names.at(i).isEmpty() ? QString::number(i + 1) : names.at(i);
+        const QString reason = reasons.value(i);
+        failed += reason.isEmpty() ? 0 : 1;
         reports << "progress|<span>正在生成：" + names.at(i).toHtmlEscaped() + "</span>"
+                << (reason.isEmpty() ? "succeeded|<save>/" + item + ".png\n" + item : "failed|" + reason + '\n' + item)
                 << QStringLiteral("count|%1/%2").arg(i + 1).arg(names.size());
+    }
+    const int ok = names.size() - failed;
     const QString summary = failed ? QStringLiteral("成功：%1 个， 错误：%2 个，请在保存路径查看错误日志").arg(ok).arg(failed)
                                    : QStringLiteral("成功：%1 个").arg(ok);
     return reports << "success|" + summary << QStringLiteral("runtime|*")
@@ -88,6 +105,8 @@ private slots:
     void readCsv();
     void run_data();
     void run();
+    void sameFileKeys_data();
+    void sameFileKeys();
     void pageChecks_data();
     void pageChecks();
     void closingThePageDuringARun_data();
@@ -95,6 +114,7 @@ private slots:
     void initTestCase();
     void commandLine_data();
     void commandLine();
+    void resumeAfterKill();
 
 private:
     QTemporaryDir pictures;
@@ -104,10 +124,13 @@ void TestBatchCreate::readCsv_data()
 {
     QTest::addColumn<QByteArray>("bytes"); // null: the path is a folder
     QTest::addColumn<CsvTable>("table");   // a last row "!<status>" when the file is refused
-    QTest::newRow("empty") << QByteArray("") << CsvTable{{""}};
+    QTest::newRow("empty") << QByteArray("") << CsvTable{};
+    QTest::newRow("byte-order mark alone") << QByteArray("\xEF\xBB\xBF") << CsvTable{};
     QTest::newRow("no final line break") << QByteArray("a,b") << CsvTable{{"a", "b"}};
     QTest::newRow("crlf") << QByteArray("a,b\r\nc\r\n") << CsvTable{{"a", "b"}, {"c"}};
-    QTest::newRow("lone cr kept") << QByteArray("a\rb\n") << CsvTable{{"a\rb"}};
+    QTest::newRow("cr line ends") << QByteArray("a,b\rc\r") << CsvTable{{"a", "b"}, {"c"}};
+    QTest::newRow("cr, lf and crlf mixed") << QByteArray("a\rb\nc\r\nd") << CsvTable{{"a"}, {"b"}, {"c"}, {"d"}};
+    QTest::newRow("quoted lone cr kept") << QByteArray("\"a\rb\"\r") << CsvTable{{"a\rb"}};
     QTest::newRow("two final line breaks") << QByteArray("a,b\n\n") << CsvTable{{"a", "b"}, {""}};
     QTest::newRow("quoted comma") << QByteArray("\"x,y\",z\n") << CsvTable{{"x,y", "z"}};
     QTest::newRow("doubled quote first") << QByteArray("\"a\"\"b\",c\n") << CsvTable{{"a\"b", "c"}};
@@ -123,7 +146,11 @@ void TestBatchCreate::readCsv_data()
     QTest::newRow("across chunks") << x + "\r\n" + y + "中,\"" + z + "\"\"\"\n" + text.toUtf8()
                                    << CsvTable{{x}, {y + QStringLiteral("中"), z + '"'}, table.first()};
     QTest::newRow("unreadable") << QByteArray() << CsvTable{{"!2"}};
+    QTest::newRow("fifo") << QByteArray("<fifo>") << CsvTable{{"!2"}};
     QTest::newRow("not text") << QByteArray("h\na,1\n\0", 7) << CsvTable{{"!3"}};
+    // UTF-8 cut in the middle of its last character is no UTF-8; these bytes are GB18030.
+    QTest::newRow("last character cut") << QByteArray("a,\xE4\xB8")
+                                        << CsvTable{{"a", QTextCodec::codecForName("GB18030")->toUnicode("\xE4\xB8")}};
 }
 
 void TestBatchCreate::readCsv()
@@ -132,7 +159,10 @@ void TestBatchCreate::readCsv()
     QFETCH(CsvTable, table);
     QTemporaryDir tmp;
     const QString path = bytes.isNull() ? tmp.path() : tmp.filePath(QStringLiteral("data.csv"));
-    QVERIFY(bytes.isNull() || writeFile(path, bytes));
+    if (bytes == "<fifo>")
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0); // never written: reading it would wait for ever
+    else
+        QVERIFY(bytes.isNull() || writeFile(path, bytes));
     CsvReader reader(path);
     CsvTable rows;
     for (QStringList row; reader.readRow(row);)
@@ -155,47 +185,66 @@ void TestBatchCreate::run_data()
     QTest::addColumn<QStringList>("reports");
     QTest::addColumn<QStringList>("pictures"); // "file=content", sorted
     QTest::addColumn<QString>("log");          // empty: no log is left
-    // In the save folder beforehand: "file=content", "folder/", "link->target", or "file=<csv>" for the CSV itself.
+    // In the save folder beforehand: "file=content", "folder/", "link->target", "hard link=>target", "file=<csv>" for
+    // the CSV itself, or "file=<pipe>", "file=<pipe with a reader>", "file=<device>" (the null device).
     QTest::addColumn<QStringList>("existing");
 
     const QString tooLong(3000, 'x');
     const QString huge(3'000'000, '7');
     const QStringList none;
-    QTest::newRow("header only") << QByteArray("名称,内容\n") << -1 << reportsOf({}, 0, 0) << none << "" << none;
+    const QString tooLongReason = QStringLiteral("内容过长，二维码容纳不下");
+    const QString empty = QStringLiteral("内容为空");
+    const QString unsafe = QStringLiteral("名称含有不能用于文件名的字符");
+    const QString outside = QStringLiteral("名称指向保存文件夹以外的位置");
+    const QString longName(240, QChar(0x7801)); // 720 bytes in UTF-8
+    QTest::newRow("name too long for a file") << ("h\n" + longName + ",1\n").toUtf8() << -1
+                                              << reportsOf({longName}, {"名称过长，不能用作文件名"}) << none
+                                              << "h\n" + longName + ",1\n" << none;
+    QTest::newRow("header only") << QByteArray("名称,内容\n") << -1 << reportsOf({}) << none << "" << none;
     QTest::newRow("unclosed quote") << QByteArray("\"a,b\nc,d\n") << -1 << QStringList{"warning|请选择正确csv文件"}
                                     << none << "" << none;
     QTest::newRow("not text") << QByteArray("h\na,1\n\0", 7) << -1
-                              << QStringList{"warning|<span>无法读取CSV文件：<tmp>/data.csv</span>"} << none << "" << none;
-    QTest::newRow("two rows") << QByteArray("name,content\na,hello\nb,world\n") << -1 << reportsOf({"a", "b"}, 2, 0)
+                              << QStringList{"warning|<span>不是文本文件，无法作为CSV文件读取：<br><tmp>/data.csv</span>"} << none << ""
+                              << none;
+    QTest::newRow("empty file") << QByteArray("") << -1
+                                << QStringList{"warning|<span>无法读取CSV文件：<br><tmp>/data.csv（文件是空的）</span>"} << none << ""
+                                << none;
+    QTest::newRow("blank lines only") << QByteArray("\r\n\n\r") << -1
+                                      << QStringList{"warning|<span>无法读取CSV文件：<br><tmp>/data.csv（文件是空的）</span>"} << none
+                                      << "" << none;
+    QTest::newRow("cr line ends") << QByteArray("name,content\ra,hello\rb,world") << -1 << reportsOf({"a", "b"})
+                                  << QStringList{"a.png=hello", "b.png=world"} << "" << none;
+    QTest::newRow("two rows") << QByteArray("name,content\na,hello\nb,world\n") << -1 << reportsOf({"a", "b"})
                               << QStringList{"a.png=hello", "b.png=world"} << "" << none;
-    QTest::newRow("empty name") << QByteArray("h\na,x\n,y\n") << -1 << reportsOf({"a", ""}, 2, 0)
+    QTest::newRow("empty name") << QByteArray("h\na,x\n,y\n") << -1 << reportsOf({"a", ""}).replaceInStrings("正在生成：</span>", "正在生成：第 2 行数据（名称为空，保存为 2.png）</span>")
                                 << QStringList{"2.png=y", "a.png=x"} << "" << none;
     QTest::newRow("too long, extra fields") << ("h\nlong," + tooLong + ",extra\nc,two,more\n").toUtf8() << -1
-                                            << reportsOf({"long", "c"}, 1, 1) << QStringList{"c.png=two"}
+                                            << reportsOf({"long", "c"}, {tooLongReason}) << QStringList{"c.png=two"}
                                             << "h\nlong," + tooLong + ",extra\n" << none;
-    QTest::newRow("content no code holds") << ("h\nbig," + huge + "\n").toUtf8() << -1 << reportsOf({"big"}, 0, 1) << none
+    QTest::newRow("content no code holds") << ("h\nbig," + huge + "\n").toUtf8() << -1 << reportsOf({"big"}, {tooLongReason}) << none
                                            << "h\nbig," + huge + '\n' << none;
-    QTest::newRow("unwritable picture") << QByteArray("h\nfolder,x\nb,y\n") << -1 << reportsOf({"folder", "b"}, 1, 1)
+    QTest::newRow("unwritable picture") << QByteArray("h\nfolder,x\nb,y\n") << -1 << reportsOf({"folder", "b"}, {"保存文件夹中已有同名的文件夹或其他非普通文件"})
                                         << QStringList{"b.png=y"} << "h\nfolder,x\n" << QStringList{"folder.png/"};
-    QTest::newRow("no content, blank line") << QByteArray("h\na,\nb\n\nc,ok\n") << -1 << reportsOf({"a", "b", "c"}, 1, 2)
+    QTest::newRow("no content, blank line") << QByteArray("h\na,\nb\n\nc,ok\n") << -1 << reportsOf({"a", "b", "c"}, {empty, empty})
                                             << QStringList{"c.png=ok"} << "h\na,\nb\n" << none;
-    QTest::newRow("unsafe names") << QByteArray("h\n../x,1\n<tmp>/x,1\na/b,1\n.,1\n..,1\nt\tab,1\n\x1b[2Jx,1\nok,1\n") << -1
-                                  << reportsOf({"../x", "<tmp>/x", "a/b", ".", "..", "t\tab", "\x1b[2Jx", "ok"}, 1, 7)
-                                  << QStringList{"ok.png=1"} << "h\n../x,1\n<tmp>/x,1\na/b,1\n.,1\n..,1\nt\tab,1\n\x1b[2Jx,1\n"
-                                  << none;
-    QTest::newRow("markup in a name") << QByteArray("h\n<h1>&amp;,1\n") << -1 << reportsOf({"<h1>&amp;"}, 1, 0)
+    QTest::newRow("unsafe names") << QByteArray("h\n../x,1\n<tmp>/x,1\na/b,1\n.,1\n..,1\nt\tab,1\n\x1b[2Jx,1\n\"c\rr\",1\nok,1\n")
+                                  << -1 << reportsOf({"../x", "<tmp>/x", "a/b", ".", "..", "t\tab", "\x1b[2Jx", "c\rr", "ok"},
+                                                     QVector<QString>(8, unsafe).toList())
+                                  << QStringList{"ok.png=1"}
+                                  << "h\n../x,1\n<tmp>/x,1\na/b,1\n.,1\n..,1\nt\tab,1\n\x1b[2Jx,1\n\"c\rr\",1\n" << none;
+    QTest::newRow("markup in a name") << QByteArray("h\n<h1>&amp;,1\n") << -1 << reportsOf({"<h1>&amp;"})
                                       << QStringList{"<h1>&amp;.png=1"} << "" << none;
-    QTest::newRow("same name twice") << QByteArray("h\na,first\na,second\n") << -1 << reportsOf({"a", "a"}, 1, 1)
+    QTest::newRow("same name twice") << QByteArray("h\na,first\na,second\n") << -1 << reportsOf({"a", "a"}, {"", "名称重复"})
                                      << QStringList{"a.png=first"} << "h\na,second\n" << none;
     QTest::newRow("log quoting") << QByteArray("\"x,y\"\n\"a,b\",\n\"say \"\"hi\"\"\"\n\"x\ny\"\nplain,\n") << -1
-                                 << reportsOf({"a,b", "say \"hi\"", "x\ny", "plain"}, 0, 4) << none
+                                 << reportsOf({"a,b", "say \"hi\"", "x\ny", "plain"}, {empty, empty, empty, empty}) << none
                                  << "\"x,y\"\n\"a,b\",\n\"say \"\"hi\"\"\"\n\"x\ny\"\nplain,\n" << none;
-    QTest::newRow("log appended") << QByteArray("h\nnew,\n") << -1 << reportsOf({"new"}, 0, 1) << none
+    QTest::newRow("log appended") << QByteArray("h\nnew,\n") << -1 << reportsOf({"new"}, {empty}) << none
                                   << "old,line\nnew,\n" << QStringList{"error_log.txt=old,line\n"};
-    QTest::newRow("log deleted") << QByteArray("h\na,1\n") << -1 << reportsOf({"a"}, 1, 0) << QStringList{"a.png=1"}
-                                 << "" << QStringList{"error_log.txt=old\n"};
+    QTest::newRow("earlier log kept") << QByteArray("h\na,1\n") << -1 << reportsOf({"a"}) << QStringList{"a.png=1"}
+                                      << "old\n" << QStringList{"error_log.txt=old\n"};
     QTest::newRow("links out of the folder") << QByteArray("h\nlink,1\nchain,2\ninner,3\n") << -1
-                                             << reportsOf({"link", "chain", "inner"}, 1, 2) << QStringList{"real.png=3"}
+                                             << reportsOf({"link", "chain", "inner"}, {outside, outside}) << QStringList{"real.png=3"}
                                              << "h\nlink,1\nchain,2\n"
                                              << QStringList{outsideEntry, "link.png-><tmp>/outside.txt",
                                                             "chain.png->chain2.png", "chain2.png-><tmp>/gone.png",
@@ -203,7 +252,18 @@ void TestBatchCreate::run_data()
     QTest::newRow("log linked out") << QByteArray("h\nx,\n") << -1
                                     << QStringList{"warning|错误日志写入失败，请检查保存文件夹权限"} << none << "keep"
                                     << QStringList{outsideEntry, "error_log.txt-><tmp>/outside.txt"};
-    QTest::newRow("input file as output") << QByteArray("h\nlist,1\nok,2\n") << -1 << reportsOf({"list", "ok"}, 1, 1)
+    // Named pipes (one with a reader, so that a writer could open it) and a device node are no log.
+    for (const QString node : {"<pipe>", "<pipe with a reader>", "<device>"})
+        QTest::newRow(qPrintable("log is a " + node.mid(1).chopped(1))) << QByteArray("h\nx,\n") << -1
+            << QStringList{"warning|错误日志写入失败，请检查保存文件夹权限"} << none << "" << QStringList{"error_log.txt=" + node};
+    QTest::newRow("hard-linked pictures") << QByteArray("h\nlinked,1\nok,2\n") << -1 << reportsOf({"linked", "ok"}, {"同名图片另有其他名称（硬链接），不能覆盖"})
+                                          << QStringList{"linked.png=", "ok.png=2"} << "h\nlinked,1\n"
+                                          << QStringList{outsideEntry, "linked.png=><tmp>/outside.txt"};
+    QTest::newRow("log hard-linked")
+        << QByteArray("h\nx,\n") << -1
+        << QStringList{"warning|保存文件夹中的 error_log.txt 另有其他名称（硬链接），写入它会改动别处的文件，请删除它或换一个保存文件夹"}
+        << none << "keep" << QStringList{outsideEntry, "error_log.txt=><tmp>/outside.txt"};
+    QTest::newRow("input file as output") << QByteArray("h\nlist,1\nok,2\n") << -1 << reportsOf({"list", "ok"}, {"会覆盖本次的输入文件"})
                                           << QStringList{"list.png=", "ok.png=2"} << "h\nlist,1\n"
                                           << QStringList{"list.png=<csv>"};
     QTest::newRow("error log as input") << QByteArray("h\nx,1\n") << -1
@@ -213,25 +273,30 @@ void TestBatchCreate::run_data()
     const QByteArray longLine = "h\na/b," + QByteArray(200, 'c') + '\n';
     const QStringList cutShort{"progress|<span>正在生成：a/b</span>", "warning|保存文件写入失败，请检查文件夹权限"};
     QTest::newRow("log line past a size limit") << longLine << 100 << cutShort << none << "" << none;
+    // A picture that the disk cannot take ends the run: every later row would fail the same way.
+    QTest::newRow("picture past a size limit") << QByteArray("h\na,1\nb,2\n") << 600
+                                               << QStringList{"progress|<span>正在生成：a</span>", cutShort.last()} << none << ""
+                                               << none;
     QTest::newRow("size limit, earlier log") << longLine << 100 << cutShort << none << "old\n"
                                              << QStringList{"error_log.txt=old\n"};
 
     // Rows are drawn in parallel; failures of both kinds are mixed in to check the report order.
     QByteArray csv("h\n");
-    QStringList names, pictures;
+    QStringList names, pictures, reasons;
     QString log("h\n");
     for (int i = 1; i <= 40; ++i) {
         const QString name = QStringLiteral("row%1").arg(i);
         const QString content = i % 3 == 0 ? QString() : i % 7 == 0 ? tooLong : "content " + name;
         csv += (name + ',' + content + '\n').toUtf8();
         names << name;
+        reasons << (i % 3 == 0 ? empty : i % 7 == 0 ? tooLongReason : QString());
         if (i % 3 == 0 || i % 7 == 0)
             log += name + ',' + content + '\n';
         else
             pictures << name + ".png=" + content;
     }
     pictures.sort();
-    QTest::newRow("parallel") << csv << -1 << reportsOf(names, pictures.size(), 40 - pictures.size()) << pictures << log
+    QTest::newRow("parallel") << csv << -1 << reportsOf(names, reasons) << pictures << log
                               << none;
 }
 
@@ -248,18 +313,39 @@ void TestBatchCreate::run()
     const QString save = tmp.filePath(QStringLiteral("out/codes"));
     csv.replace("<tmp>", tmp.path().toUtf8());
     QVERIFY(QDir().mkpath(save));
+    int pipeReader = -1;
+    const auto closeReader = qScopeGuard([&pipeReader] {
+        if (pipeReader >= 0)
+            ::close(pipeReader);
+    });
     for (const QString &entry : existing.replaceInStrings(QStringLiteral("<tmp>"), tmp.path())) {
         const QString path = save + '/' + entry.section(QRegularExpression(QStringLiteral("=|->")), 0, 0);
+        const QByteArray node = QFile::encodeName(path);
+        if (entry.contains(QLatin1String("=<pipe"))) {
+            QVERIFY(::mkfifo(node.constData(), 0666) == 0);
+            if (entry.endsWith(QLatin1String("reader>")))
+                QVERIFY((pipeReader = ::open(node.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) >= 0);
+            continue;
+        }
+        if (entry.endsWith(QLatin1String("=<device>"))) {
+            if (::mknod(node.constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+                QSKIP("making a device node needs root");
+            continue;
+        }
         csvPath = entry.endsWith(QLatin1String("=<csv>")) ? path : csvPath;
         QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-        QVERIFY(entry.contains("->") ? QFile::link(entry.section("->", 1), path)
-                                     : path.endsWith('/') || writeFile(path, entry.section('=', 1).toUtf8()));
+        if (entry.contains("=>"))
+            QCOMPARE(::link(QFile::encodeName(entry.section("=>", 1)).constData(), QFile::encodeName(path).constData()), 0);
+        else
+            QVERIFY(entry.contains("->") ? QFile::link(entry.section("->", 1), path)
+                                         : path.endsWith('/') || writeFile(path, entry.section('=', 1).toUtf8()));
     }
     QVERIFY(writeFile(csvPath, csv));
 
     QStringList result;
     const auto generate = [&] { result = runGeneration(csvPath, save, QStringLiteral("qrcustom")); return true; };
     QVERIFY(sizeLimit < 0 ? generate() : withFileSizeLimit(sizeLimit, generate));
+    reports.replaceInStrings(QStringLiteral("<save>"), save);
     QCOMPARE(result, reports.replaceInStrings(QRegularExpression(QStringLiteral("<tmp>|&lt;tmp&gt;")), tmp.path()));
     QStringList names;
     for (const QString &picture : pictures) {
@@ -270,7 +356,11 @@ void TestBatchCreate::run()
     QVERIFY(pictureNames(tmp.path()).isEmpty() && pictureNames(tmp.filePath(QStringLiteral("out"))).isEmpty());
     const QString logPath = save + QStringLiteral("/error_log.txt");
     QCOMPARE(QFileInfo(logPath).isFile(), !log.isEmpty());
-    QCOMPARE(readFile(logPath), log.replace(QStringLiteral("<tmp>"), tmp.path()).toUtf8());
+    // A pipe or device left in the log's place is not read: nothing was written into it.
+    if (QFileInfo(logPath).isFile() || !QFileInfo::exists(logPath))
+        QCOMPARE(readFile(logPath), log.replace(QStringLiteral("<tmp>"), tmp.path()).toUtf8());
+    char byte;
+    QVERIFY(pipeReader < 0 || ::read(pipeReader, &byte, 1) == 0);
     // Input files and files outside the save folder are never written.
     QCOMPARE(readFile(csvPath), csv);
     QCOMPARE(readFile(tmp.filePath(QStringLiteral("outside.txt"))), QByteArray(existing.contains(outsideEntry) ? "keep" : ""));
@@ -292,14 +382,39 @@ void TestBatchCreate::run()
     }
 }
 
+// Two rows' files are one when the save folder says so: on a folder that ignores letter case, as exFAT
+// and the Windows file systems do, "Alpha" and "alpha" are one file, and the second row a duplicate.
+void TestBatchCreate::sameFileKeys_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<bool>("caseless");
+    QTest::addColumn<bool>("same");
+    QTest::newRow("letter case, caseless folder") << "/s/Alpha.png" << "/s/alpha.png" << true << true;
+    QTest::newRow("letter case, ordinary folder") << "/s/Alpha.png" << "/s/alpha.png" << false << false;
+    QTest::newRow("suffix case") << "/s/a.PNG" << "/s/a.png" << true << true;
+    QTest::newRow("accented letters") << QStringLiteral("/s/Ärger.png") << QStringLiteral("/s/ärger.png") << true << true;
+    QTest::newRow("Greek final sigma") << QStringLiteral("/s/ΟΔΟΣ.png") << QStringLiteral("/s/οδος.png") << true << true;
+    QTest::newRow("different names") << "/s/alpha.png" << "/s/alpha2.png" << true << false;
+}
+
+void TestBatchCreate::sameFileKeys()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(bool, caseless);
+    QFETCH(bool, same);
+    QCOMPARE(sameFileKey(first, caseless) == sameFileKey(second, caseless), same);
+}
+
 void TestBatchCreate::pageChecks_data()
 {
     QTest::addColumn<QString>("csv");
     QTest::addColumn<QString>("save");
     QTest::addColumn<QString>("message");
-    QTest::newRow("save folder under a file") << "bad.csv" << "bad.csv/save" << "保存文件夹不存在并且创建失败";
+    QTest::newRow("save folder under a file") << "good.csv" << "bad.csv/save" << "保存文件夹不存在并且创建失败";
     QTest::newRow("worker warning") << "bad.csv" << "save" << "请选择正确csv文件";
-    QTest::newRow("no such csv") << "none.csv" << "save" << "<span>无法读取CSV文件：<tmp>/none.csv</span>";
+    QTest::newRow("no such csv") << "none.csv" << "save" << "<span>无法读取CSV文件：<br><tmp>/none.csv</span>";
 }
 
 void TestBatchCreate::pageChecks()
@@ -309,6 +424,7 @@ void TestBatchCreate::pageChecks()
     QFETCH(QString, message);
     QTemporaryDir tmp;
     QVERIFY(writeFile(tmp.filePath(QStringLiteral("bad.csv")), "\"never closed\n"));
+    QVERIFY(writeFile(tmp.filePath(QStringLiteral("good.csv")), "h\na,1\n"));
     CsvCreate page;
     fill(&page, csv.isEmpty() ? csv : tmp.filePath(csv), save.isEmpty() ? save : tmp.filePath(save));
     QStringList texts;
@@ -323,8 +439,8 @@ void TestBatchCreate::pageChecks()
     cell<QPushButton>(&page, 2)->click();
     QTRY_COMPARE_WITH_TIMEOUT(texts, QStringList{message.replace("<tmp>", tmp.path())}, 30000);
     QVERIFY(cell<QPushButton>(&page, 2)->isEnabled());
-    // Only a run that starts makes the save folder.
-    QCOMPARE(QFileInfo::exists(tmp.filePath(QStringLiteral("save"))), QTest::currentDataTag() == QLatin1String("worker warning"));
+    // The save folder is made only for inputs that are accepted.
+    QVERIFY(!QFileInfo::exists(tmp.filePath(QStringLiteral("save"))));
 }
 
 void TestBatchCreate::closingThePageDuringARun_data()
@@ -370,6 +486,8 @@ void TestBatchCreate::initTestCase()
         gif.addFrame(solid(QSize(620, 640), qRgb(255, 255 - 20 * i, 220)), QPoint(), 100);
     QVERIFY(gif.save(pictures.filePath(QStringLiteral("waves.gif"))));
     QVERIFY(writeFile(pictures.filePath(QStringLiteral("tiny.json")), R"({"imageSize": 50})"));
+    QCOMPARE(mkfifo(QFile::encodeName(pictures.filePath(QStringLiteral("fifo"))).constData(), 0600), 0);
+    QVERIFY(writeFile(pictures.filePath(QStringLiteral("fifo-logo.json")), R"({"logoPath": "fifo"})"));
 }
 
 void TestBatchCreate::commandLine_data()
@@ -394,7 +512,21 @@ void TestBatchCreate::commandLine_data()
     QTest::newRow("empty save path") << QStringList{"generate", "<csv>", ""} << csv << 1 << "" << "保存文件夹不存在并且创建失败"
                                      << "";
     QTest::newRow("failed row, escape codes") << generate << QByteArray("名称,内容\n\x1b[31m红,x\n甲,hello\n") << 3
-                                              << "正在生成：\\\\x1B\\[31m红\n正在生成：甲\n成功：1 个， 错误：1 个.*" << "" << "甲.png";
+                                              << "正在生成：\\\\x1B\\[31m红\n失败：\\\\x1B\\[31m红（名称含有不能用于文件名的字符）\n"
+                                                 "正在生成：甲\n成功：1 个， 错误：1 个.*" << "" << "甲.png";
+    // Data rows are counted from 0, the heading and blank lines left out.
+    QTest::newRow("shard") << generate + QStringList{"--shard", "1/2"} << QByteArray("名称,内容\nx,1\n\n甲,hello\ny,2\n") << 0
+                           << done << "" << "甲.png";
+    QTest::newRow("shard out of range") << generate + QStringList{"--shard", "2/2"} << csv << 2 << "" << "--shard 应为 K/N"
+                                        << "";
+    // Each line is an object; "seconds" is checked to be a number and left out here.
+    QTest::newRow("json, failures") << generate + QStringList{"--json"} << QByteArray("名称,内容\na/b,x\n甲,hello\n空,\n") << 3
+                                    << R"({"name":"a/b","output":null,"reason":"名称含有不能用于文件名的字符","result":"failed","type":"item"})" "\n"
+                                       R"({"name":"甲","output":"<save>/甲.png","reason":null,"result":"ok","type":"item"})" "\n"
+                                       R"({"name":"空","output":null,"reason":"内容为空","result":"failed","type":"item"})" "\n"
+                                       R"({"exitCode":3,"failed":2,"message":"成功：1 个， 错误：2 个，请在保存路径查看错误日志",)"
+                                       R"("result":"failures","succeeded":1,"type":"summary"})" "\n"
+                                    << "" << "甲.png";
     // Past the limit (in 512-byte blocks) a write fails as on a full disk: the program is not killed.
     QTest::newRow("file size limit") << QStringList{"<ulimit -f 1>"} + generate << "名称,内容\na/b," + QByteArray(600, 'c')
                                      << 1 << "正在生成：a/b\n" << "保存文件写入失败，请检查文件夹权限" << "";
@@ -412,6 +544,24 @@ void TestBatchCreate::commandLine_data()
                                    << "“imageSize” 应为 100 到 4000 之间的整数" << "";
     QTest::newRow("unknown style") << generate + QStringList{"--style", "plain"} << csv << 2 << ""
                                    << "没有名为 “plain” 的预置样式" << "";
+    // Help and version stand before the command or among its options; "--" ends the options.
+    QTest::newRow("-v as save folder") << QStringList{"generate", "<csv>", "<save>", "-v"} << csv << 2 << ""
+                                       << "命令 generate 需要 2 个参数" << "";
+    QTest::newRow("--help after --") << QStringList{"generate", "--", "<csv>", "<save>", "--help"} << csv << 2 << ""
+                                     << "命令 generate 需要 2 个参数" << "";
+    QTest::newRow("--version among options") << QStringList{"generate", "<csv>", "--version"} << csv << 0 << "glyphora-batch .*\n"
+                                             << "" << "";
+    QTest::newRow("-- before the arguments") << QStringList{"generate", "--", "<csv>", "<save>"} << csv << 0 << done << ""
+                                             << "甲.png";
+    QTest::newRow("empty csv") << generate << QByteArray() << 1 << "" << "（文件是空的）" << "";
+    // A FIFO is never opened for reading, which would wait for a writer for ever.
+    QTest::newRow("fifo logo") << generate + QStringList{"--logo", "<pictures>/fifo"} << csv << 1 << "" << "无法读取Logo图片"
+                               << "";
+    QTest::newRow("fifo background") << generate + QStringList{"--background", "<pictures>/fifo"} << csv << 1 << ""
+                                     << "无法读取背景图片" << "";
+    QTest::newRow("fifo style") << generate + QStringList{"--style", "<pictures>/fifo"} << csv << 2 << "" << "无法读取样式文件" << "";
+    QTest::newRow("fifo logo in style") << generate + QStringList{"--style", "<pictures>/fifo-logo.json"} << csv << 1 << ""
+                                        << "无法读取Logo图片" << "";
     QTest::newRow("styles") << QStringList{"styles"} << csv << 0 << ".*default.*quiet.*rounded.*brand.*print.*" << ""
                             << "";
 }
@@ -443,7 +593,21 @@ void TestBatchCreate::commandLine()
     else
         process.start(program, arguments);
     QVERIFY(process.waitForFinished(60000));
-    const QString standardOut = QString::fromUtf8(process.readAllStandardOutput());
+    QString standardOut = QString::fromUtf8(process.readAllStandardOutput());
+    if (arguments.contains(QStringLiteral("--json"))) {
+        out = QRegularExpression::escape(out.replace(QStringLiteral("<save>"), save));
+        QStringList lines = standardOut.split('\n');
+        QCOMPARE(lines.takeLast(), QString());
+        for (QString &line : lines) {
+            QJsonParseError error;
+            QJsonObject object = QJsonDocument::fromJson(line.toUtf8(), &error).object();
+            QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(line));
+            QVERIFY(object.value(QStringLiteral("seconds")).toDouble(-1) >= 0);
+            object.remove(QStringLiteral("seconds"));
+            line = QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+        }
+        standardOut = lines.join('\n') + '\n';
+    }
     const QString standardErr = QString::fromUtf8(process.readAllStandardError());
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), exitCode);
@@ -463,6 +627,45 @@ void TestBatchCreate::commandLine()
         QCOMPARE(QImage(path).pixel(250, 250), green);
     if (QTest::currentDataTag() == QLatin1String("style"))
         QCOMPARE(QImage(path).width(), 1000);
+}
+
+// A run killed outright and resumed with --skip-existing keeps the pictures it put in place, each whole,
+// and draws the rest; a run without the option replaces them all.
+void TestBatchCreate::resumeAfterKill()
+{
+    QTemporaryDir tmp;
+    const int rows = 400;
+    QByteArray csv("名称,内容\n");
+    for (int i = 0; i < rows; ++i)
+        csv += QByteArray::number(i) + ",code " + QByteArray::number(i) + '\n';
+    QVERIFY(writeFile(tmp.filePath(QStringLiteral("data.csv")), csv));
+    const QString save = tmp.filePath(QStringLiteral("save"));
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/glyphora-batch");
+    const QStringList generate{"generate", tmp.filePath(QStringLiteral("data.csv")), save, "--jobs", "2"};
+    const auto pictures = [&save] { return QDir(save).entryList({"*.png"}, QDir::Files); };
+
+    QProcess killed;
+    killed.start(program, generate);
+    QTRY_VERIFY_WITH_TIMEOUT(pictures().size() >= 20, 60000);
+    ::kill(pid_t(killed.processId()), SIGKILL);
+    QVERIFY(killed.waitForFinished(10000));
+    const int kept = pictures().size();
+    QVERIFY2(kept < rows, "the run ended before it was killed");
+
+    for (const bool skip : {true, false}) {
+        QProcess resumed;
+        resumed.start(program, generate + (skip ? QStringList{"--skip-existing"} : QStringList()));
+        QVERIFY(resumed.waitForFinished(120000));
+        QCOMPARE(resumed.exitCode(), 0);
+        const QString out = QString::fromUtf8(resumed.readAllStandardOutput());
+        const QString summary = skip ? QStringLiteral("成功：%1 个，跳过：%2 个\n").arg(rows - kept).arg(kept)
+                                     : QStringLiteral("成功：%1 个\n").arg(rows);
+        QVERIFY2(out.contains(summary), qPrintable(out));
+        QCOMPARE(pictures().size(), rows);
+        for (const QString &name : pictures())
+            QCOMPARE(QImage(save + '/' + name).size(), QSize(500, 560));
+    }
+    QCOMPARE(decodeQrCode(save + QStringLiteral("/0.png")), QStringLiteral("code 0"));
 }
 
 QTEST_MAIN(TestBatchCreate)

@@ -9,9 +9,13 @@
 
 #include <qrencode.h>
 
+#include <ZXing/BitMatrix.h>
+#include <ZXing/MultiFormatWriter.h>
+
 #include <csignal>
 #include <cstdio>
 #include <sys/fsuid.h>
+#include <sys/stat.h>
 #include <sys/resource.h>
 
 namespace {
@@ -43,6 +47,18 @@ QByteArray encoded(const QImage &image, const QByteArray &format)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     return image.save(&buffer, format.constData()) ? bytes : QByteArray();
+}
+
+// A code of another symbology, 4 pixels a module, on white.
+QImage symbologyImage(ZXing::BarcodeFormat format, const QString &text)
+{
+    const ZXing::BitMatrix matrix = ZXing::MultiFormatWriter(format).setMargin(10).encode(text.toStdWString(), 0, 0);
+    QImage image(matrix.width(), matrix.height(), QImage::Format_Grayscale8);
+    for (int y = 0; y < matrix.height(); ++y) {
+        for (int x = 0; x < matrix.width(); ++x)
+            image.setPixel(x, y, matrix.get(x, y) ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+    }
+    return image.scaled(image.size() * 4);
 }
 
 struct Run
@@ -113,6 +129,8 @@ private slots:
     void pageClosedDuringRun();
     void commandLine_data();
     void commandLine();
+    void otherSymbologies_data();
+    void otherSymbologies();
 };
 
 void TestBatchDecode::initTestCase()
@@ -157,18 +175,40 @@ void TestBatchDecode::csvFiles()
     QPainter(&two).drawImage(code.width(), 0, code);
     add("two.png", encoded(two, "png"), text + resultSeparator + text); // the same code in two places
     add("corner.png", encoded(code.copy(0, 0, 40, 40), "png"));
+    add("forged\n2026_01_01_00_00_00 : x, \"y\".png", encoded(code.copy(0, 0, 40, 40), "png"));
     add("notes.txt", "not a picture");
     add("png", encoded(code, "png"));
     add("sub/a.b.png", encoded(codeImage("a,b"), "png"));
     add("sub/q\"1\".JPG", encoded(codeImage(digits.toUtf8()), "jpg"));
+    add("sub/000123.png", encoded(codeImage("0042"), "png"));
+    // A link to a picture elsewhere is read; a link to nothing and a FIFO are failed items, never waited on.
+    QTemporaryDir elsewhere;
+    QVERIFY(QFile::setPermissions(elsewhere.path(), QFile::Permissions(0x7777)));
+    QVERIFY(writeFile(elsewhere.filePath("target.png"), encoded(code, "png")));
+    QVERIFY(QFile::link(elsewhere.filePath("target.png"), pictures.filePath("link.png")));
+    mainRows << QStringList{"link.png", text};
+    QVERIFY(QFile::link(elsewhere.filePath("gone.png"), pictures.filePath("gone.png")));
+    QCOMPARE(mkfifo(QFile::encodeName(pictures.filePath("fifo.png")).constData(), 0644), 0);
     add("sub/deeper/left out.png", encoded(code, "png"));
-    // In "excel" mode fields a spreadsheet would take for formulas get a leading quote.
-    add("=cmd.png", encoded(codeImage("-1+1"), "png"), mode == "excel" ? "'-1+1" : "-1+1");
-    mainRows.last()[0] = mode == "excel" ? "'=cmd.png" : "=cmd.png";
+    add("cr.png", encoded(codeImage("carriage\rreturn"), "png"), "carriage\rreturn");
+    // In "excel" mode fields a spreadsheet would take for formulas get a leading quote, in every CSV.
+    const auto safe = [&mode](const QString &field) { return mode == "excel" ? '\'' + field : field; };
+    // No last suffix, no heading; "excel" keeps digits as text in every CSV, names too.
+    const QString tab = mode == "excel" ? "\t" : "";
+    QList<QStringList> subRows{{"000123" + tab, "0042" + tab}, {"a.b", "a,b"}, {"q\"1\"", digits + tab}};
+    for (const QChar start : QStringLiteral("=+-@\t\r")) {
+        const QString formula = start + QStringLiteral("1+1");
+        add(start + QStringLiteral("cmd.png"), encoded(codeImage(formula.toUtf8()), "png"), safe(formula));
+        mainRows.last()[0] = safe(mainRows.last()[0]);
+        add(QStringLiteral("sub/") + start + "cmd.png", encoded(codeImage(formula.toUtf8()), "png"));
+        subRows << QStringList{safe(start + QStringLiteral("cmd")), safe(formula)};
+    }
     // Failed items beside pictures without a code: a picture declaring too many pixels, a name in GBK
     // and a sub-folder that cannot be listed (this thread drops root's rights to read any folder).
     add("huge.svg", "<svg xmlns='http://www.w3.org/2000/svg' width='9000' height='9000'><rect width='9' height='9'/></svg>");
-    std::fclose(std::fopen(QFile::encodeName(pictures.path()) + "/\xC3\xFB\xD7\xD6.png", "w"));
+    const QByteArray gbkName = QFile::encodeName(pictures.path()) + "/\xC3\xFB\xD7\xD6.png";
+    std::fclose(std::fopen(gbkName, "w"));
+    const auto removeGbkName = qScopeGuard([&gbkName] { std::remove(gbkName); }); // a name QDir cannot remove
     QVERIFY(QDir(pictures.path()).mkpath("locked") && QDir(pictures.path()).mkpath(QString(80, u'长'))
             && QFile::setPermissions(pictures.filePath("locked"), {}));
     add(QString(80, u'长') + "/1.png", encoded(code, "png"));
@@ -183,7 +223,7 @@ void TestBatchDecode::csvFiles()
     const Run run = runWorker(pictures.path(), save.path(), mode);
     setfsuid(getuid());
     QCOMPARE(run.reports.value(run.reports.size() - 3),
-             QStringLiteral("success|成功：%1 个， 错误：4 个，请在保存路径查看错误日志").arg(mainRows.size() + 3));
+             QStringLiteral("success|成功：%1 个， 错误：7 个，请在保存路径查看错误日志").arg(mainRows.size() + subRows.size() + 1));
     const QString stamp = run.csvNames.value(0);
     QVERIFY2(stamp.endsWith("_2"), qPrintable(stamp));
     QCOMPARE(readFile(save.filePath(stamp.chopped(2) + taken)), QByteArray("earlier\n"));
@@ -193,8 +233,21 @@ void TestBatchDecode::csvFiles()
     QCOMPARE(QSet<QString>(run.csvNames.begin(), run.csvNames.end()),
              QSet<QString>({stamp, stamp + "_empty", stamp + "_sub", shortened.first()}));
     const QString log = QString::fromUtf8(readFile(save.filePath("error_log.txt")));
-    for (const char *line : {"/huge.svg\n", "/名字.png （文件名编码无法识别）\n", "/locked （无法读取文件夹）\n"})
+    for (const char *line : {"/huge.svg\n", "/名字.png （文件名编码无法识别）\n", "/locked （无法读取文件夹）\n",
+                             "/gone.png （链接指向的文件不存在）\n", "/fifo.png （不是普通文件）\n"})
         QVERIFY2(log.contains(stamp + " : " + pictures.path() + line), qPrintable(log));
+    // A path that could break the line or forge another is quoted as in the CSV files.
+    QVERIFY2(log.contains(stamp + " : \"" + pictures.path() + "/forged\n2026_01_01_00_00_00 : x, \"\"y\"\".png\"\n"), qPrintable(log));
+    QCOMPARE(log.count('\n'), 8);
+    // Beside the log, each failure is reported with its reason.
+    QStringList failed = run.reports.filter(QRegularExpression("^failed\\|"));
+    failed.sort();
+    QCOMPARE(failed.replaceInStrings(pictures.path(), "<p>"),
+             QStringList({"failed|不是普通文件\n<p>/fifo.png", "failed|图片像素过多\n<p>/huge.svg",
+                          "failed|文件名编码无法识别\n<p>/名字.png", "failed|无法读取文件夹\n<p>/locked",
+                          "failed|未识别到二维码\n<p>/corner.png",
+                          "failed|未识别到二维码\n<p>/forged\n2026_01_01_00_00_00 : x, \"y\".png",
+                          "failed|链接指向的文件不存在\n<p>/gone.png"}));
     QCOMPARE(readFile(save.filePath(stamp + "_empty.csv")), utf8Bom);
     QList<QStringList> rows = readCsv(save.filePath(stamp + ".csv"));
     QCOMPARE(rows.value(0), QStringList({"fileName", "qrContent "}));
@@ -203,7 +256,8 @@ void TestBatchDecode::csvFiles()
     QCOMPARE(rows.mid(1), mainRows);
     rows = readCsv(save.filePath(stamp + "_sub.csv"));
     std::sort(rows.begin(), rows.end());
-    QCOMPARE(rows, QList<QStringList>({{"a.b", "a,b"}, {"q\"1\"", digits}})); // no last suffix, no heading, digits kept
+    std::sort(subRows.begin(), subRows.end());
+    QCOMPARE(rows, subRows);
 }
 
 // A second run into the same folder starts while the first decodes, in the same second: it takes none of the
@@ -270,7 +324,10 @@ void TestBatchDecode::runs()
     QByteArray csv = utf8Bom + heading;
     const QStringList order = QDir(path(pictures)).entryList({"*.png", "*.jpg"}, QDir::Files, QDir::NoSort); // notes.txt goes unmentioned
     for (int i = 0; i < order.size(); ++i) {
-        expected << "progress|<span>正在解码：" + (path(pictures) + '/' + order.at(i)).toHtmlEscaped() + "</span>"
+        const QString picture = path(pictures) + '/' + order.at(i);
+        expected << "progress|<span>正在解码：" + picture.toHtmlEscaped() + "</span>"
+                 << (order.at(i) == "d.png" ? "failed|无法读取图片文件\n" + picture
+                                            : "succeeded|" + dir.filePath("s/" + stamp + ".csv") + '\n' + picture)
                  << QStringLiteral("count|%1/4").arg(i + 1);
         csv += order.at(i) == "d.png" ? QByteArray() : order.at(i).toUtf8() + ',' + order.at(i).left(1).toUtf8() + '\n';
     }
@@ -279,10 +336,9 @@ void TestBatchDecode::runs()
     expected << result << runtime << "progress|" + completion + "<div style='color:blue'>" + stamp + ".csv</div>";
     QCOMPARE(run.reports, expected);
     QCOMPARE(readFile(dir.filePath("s/" + stamp + ".csv")), csv);
-    // A failing run appends to the error log, a clean one deletes it.
-    const QString log = "earlier line\n" + stamp + " : " + dir.filePath("p/d.png") + '\n';
-    QCOMPARE(QString::fromUtf8(readFile(dir.filePath("s/error_log.txt"))), order.isEmpty() ? QString() : log);
-    QCOMPARE(QFile::exists(dir.filePath("s/error_log.txt")), !order.isEmpty());
+    // A failing run appends to the error log; a clean one leaves the lines of earlier runs alone.
+    const QString log = "earlier line\n" + (order.isEmpty() ? QString() : stamp + " : " + dir.filePath("p/d.png") + '\n');
+    QCOMPARE(QString::fromUtf8(readFile(dir.filePath("s/error_log.txt"))), log);
 }
 
 void TestBatchDecode::page_data()
@@ -293,7 +349,7 @@ void TestBatchDecode::page_data()
     QTest::addColumn<QString>("message"); // none: the run goes through
     QTest::newRow("both empty") << "" << "" << -1 << "请选择二维码图片文件夹";
     QTest::newRow("save folder empty") << "p" << "" << -1 << "请选择解码内容保存位置";
-    QTest::newRow("no picture folder") << "missing" << "s" << -1 << "二维码图片文件夹不存在";
+    QTest::newRow("no picture folder") << "missing" << "s" << -1 << "<span>二维码图片文件夹不存在：<br><tmp>/missing</span>";
     QTest::newRow("save folder under a file") << "p" << "file/s" << -1 << "保存文件夹不存在并且创建失败";
     QTest::newRow("nothing can be written") << "p" << "s" << 0 << "保存文件写入失败，请检查文件夹权限";
     QTest::newRow("CSV row beyond the size limit") << "p" << "s" << 30 << "保存文件写入失败，请检查文件夹权限";
@@ -331,13 +387,19 @@ void TestBatchDecode::page()
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &limited);
     const auto restore = qScopeGuard([&] { setrlimit(RLIMIT_FSIZE, &original); std::signal(SIGXFSZ, oldHandler); });
+    message.replace("<tmp>", tmp.path());
+    // The worker makes the save folder, so it alone refuses one that cannot be made.
+    const bool refusedByPage = sizeLimit < 0 && !message.isEmpty() && !message.startsWith(QStringLiteral("保存文件夹"));
     // A second run shows that the button serves a new worker.
     for (int run = 0; run < (message.isEmpty() ? 2 : 1); ++run) {
         button->click();
-        QCOMPARE(button->isEnabled(), sizeLimit < 0 && !message.isEmpty()); // off while a run goes on
+        QCOMPARE(button->isEnabled(), refusedByPage); // off while a run goes on
         QTRY_VERIFY_WITH_TIMEOUT(button->isEnabled(), 20000);
         QTRY_COMPARE(texts, message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(page.findChild<QProgressBar *>("progressBar")->value(), message.isEmpty() ? 4 : -1); // a failed write ends the run
+        // Refused inputs leave no save folder behind.
+        if (sizeLimit < 0 && !message.isEmpty())
+            QVERIFY(save.isEmpty() || !QFileInfo::exists(dir.filePath(save)));
         if (!message.isEmpty())
             return;
         QCOMPARE(page.findChild<QLabel *>("resultLabel")->text(), mixedResult);
@@ -377,7 +439,10 @@ void TestBatchDecode::commandLine_data()
     QTest::newRow("a picture without a code") << QByteArray("no picture") << 3 << QStringList();
     QTest::newRow("unknown engine") << QByteArray() << 2 << QStringList{"--engine", "fast"};
     QTest::newRow("one picture at a time") << QByteArray("no picture") << 3 << QStringList{"--jobs", "1"};
+    // Pictures are counted from 0 in listing order: b.png, the second, belongs to the other shard.
+    QTest::newRow("first of two shards") << QByteArray("no picture") << 0 << QStringList{"--shard", "0/2"};
     QTest::newRow("no pictures at a time") << QByteArray() << 2 << QStringList{"--jobs", "0"};
+    QTest::newRow("unknown formats") << QByteArray() << 2 << QStringList{"--formats", "ean"};
 }
 
 void TestBatchDecode::commandLine()
@@ -398,6 +463,45 @@ void TestBatchDecode::commandLine()
     }
     QCOMPARE(csvFiles.size(), 1);
     QCOMPARE(readFile(save.filePath(csvFiles.value(0))), utf8Bom + heading + "a.png," + digits.toUtf8() + '\n');
+}
+
+void TestBatchDecode::otherSymbologies_data()
+{
+    QTest::addColumn<QStringList>("options"); // "page": through the page, the check box ticked with "all"
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("rows");
+    const QByteArray qr = "c.png,https://example.com/q\n", all = "a.png,4006381333931\nb.png,Glyphora DM 42\n" + qr;
+    QTest::newRow("QR codes alone by default") << QStringList() << 3 << qr;
+    QTest::newRow("QR codes alone") << QStringList{"--formats", "qr"} << 3 << qr;
+    QTest::newRow("all formats") << QStringList{"--formats", "all"} << 0 << all;
+    QTest::newRow("page, QR codes alone") << QStringList{"page"} << 3 << qr;
+    QTest::newRow("page, all formats") << QStringList{"page", "all"} << 0 << all;
+}
+
+void TestBatchDecode::otherSymbologies()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, rows);
+    QTemporaryDir pictures;
+    QTemporaryDir save;
+    QVERIFY(symbologyImage(ZXing::BarcodeFormat::EAN13, "4006381333931").save(pictures.filePath("a.png")));
+    QVERIFY(symbologyImage(ZXing::BarcodeFormat::DataMatrix, "Glyphora DM 42").save(pictures.filePath("b.png")));
+    QVERIFY(codeImage("https://example.com/q").save(pictures.filePath("c.png")));
+    if (options.value(0) == "page") {
+        JieMa page;
+        page.findChild<QLineEdit *>("jiemaPathEdit")->setText(pictures.path());
+        page.findChild<QLineEdit *>("savePathEdit")->setText(save.path());
+        page.findChild<QCheckBox *>("allFormatsCheck")->setChecked(options.contains("all"));
+        auto *button = page.findChild<QPushButton *>("jieMaBtn");
+        button->click();
+        QTRY_VERIFY_WITH_TIMEOUT(button->isEnabled(), 20000);
+    } else {
+        QCOMPARE(runBatch(QStringList{"decode", pictures.path(), save.path()} + options), exitCode);
+    }
+    const QStringList csvFiles = QDir(save.path()).entryList({"*.csv"});
+    QCOMPARE(csvFiles.size(), 1);
+    QCOMPARE(readFile(save.filePath(csvFiles.value(0))), utf8Bom + heading + rows);
 }
 
 QTEST_MAIN(TestBatchDecode)

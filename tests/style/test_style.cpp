@@ -16,6 +16,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSettings>
+#include <QSpinBox>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -62,6 +64,8 @@ private slots:
     void previewSample();
     void previewLeavesTheCallerFree();
     void dialog();
+    void dialogReopens_data();
+    void dialogReopens();
     void pageRunsTheRememberedStyle();
 
 private:
@@ -125,7 +129,8 @@ void TestStyle::roundTrip()
         "eyeBackdropAlpha": 0.25, "eyeOuterColor": "#112233", "eyeInnerColor": "#445566",
         "lightModuleColor": "#fffff0", "lightModuleSize": 40, "darkModuleColor": "#102030", "darkModuleSize": 45.5,
         "labelPointSize": 18, "labelLetterSpacing": 3, "labelColor": "#a01010", "labelPosition": "top",
-        "labelBold": 1, "labelFontFamily": "ZCOOL-Kuaile", "plainTimingModules": true, "caption": false})";
+        "labelBold": 1, "labelFontFamily": "ZCOOL-Kuaile", "plainTimingModules": true, "printWidth": 38.1,
+        "printDpi": 600, "caption": false})";
     QTemporaryDir tmp;
     QVERIFY(writeFile(tmp.filePath(QStringLiteral("in.json")), text));
     BatchStyle style;
@@ -142,13 +147,12 @@ void TestStyle::roundTrip()
 void TestStyle::refusals_data()
 {
     QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<QString>("message"); // what the refusal must say
+    QTest::addColumn<QString>("message"); // what the refusal must say; empty when the style is taken
 
     QTest::newRow("not json") << QByteArray("{\"margin\": }") << "不是有效的 JSON";
     QTest::newRow("not an object") << QByteArray("[1]") << "应为一个 JSON 对象";
     QTest::newRow("unknown") << QByteArray(R"({"darkColor": "#000000"})") << "未知字段 “darkColor”";
     QTest::newRow("from the rows") << QByteArray(R"({"labelText": "x"})") << "“labelText” 不能写在样式文件中";
-    QTest::newRow("module size") << QByteArray(R"({"moduleSize": 50})") << "“moduleSize” 不能写在样式文件中";
     QTest::newRow("flag") << QByteArray(R"({"caption": 1})") << "“caption” 应为 true 或 false";
     QTest::newRow("integer as text") << QByteArray(R"({"version": "7"})") << "“version” 应为 0 到 40 之间的整数";
     QTest::newRow("fractional integer") << QByteArray(R"({"imageSize": 500.5})") << "“imageSize” 应为 100 到 4000 之间的整数";
@@ -157,11 +161,18 @@ void TestStyle::refusals_data()
     QTest::newRow("alpha") << QByteArray(R"({"canvasAlpha": 1.5})") << "“canvasAlpha” 应为 0 到 1 之间的数";
     QTest::newRow("colour name") << QByteArray(R"({"darkModuleColor": "black"})") << "“darkModuleColor” 应为 #rrggbb";
     QTest::newRow("colour alpha") << QByteArray(R"({"labelColor": "#ff000080"})") << "“labelColor” 应为 #rrggbb";
+    QTest::newRow("colour, line break") << QByteArray(R"({"darkModuleColor": "#ffffff\n"})") << "“darkModuleColor” 应为 #rrggbb";
+    // Each field in range, yet the densest code grows the canvas to 28,640 × 31,504 pixels.
+    QTest::newRow("grown canvas") << QByteArray(R"({"imageSize": 4000, "margin": 1950, "version": 40, "labelPointSize": 200})")
+                                  << "“imageSize”、“margin”、“labelPointSize” 合起来使图片过大：内容最长时二维码长大为 28640×31504 像素";
     QTest::newRow("position") << QByteArray(R"({"labelPosition": "Top"})")
                               << "“labelPosition” 应为 “top”、“bottom”、“center” 之一";
     QTest::newRow("path") << QByteArray(R"({"logoPath": 5})") << "“logoPath” 应为文件路径";
     QTest::newRow("margin for the size") << QByteArray(R"({"imageSize": 300, "margin": 101})")
                                          << "“margin” 应为 0 到 100 之间的整数";
+    QTest::newRow("widest margin for the size") << QByteArray(R"({"imageSize": 300, "margin": 100})") << "";
+    QTest::newRow("past the widest margin") << QByteArray(R"({"imageSize": 4000, "margin": 1951})")
+                                            << "“margin” 应为 0 到 1950 之间的整数";
 }
 
 void TestStyle::refusals()
@@ -173,6 +184,11 @@ void TestStyle::refusals()
     BatchStyle style = batchPreset();
     style.caption = false;
     const QString error = readStyleFile(tmp.filePath(QStringLiteral("s.json")), &style);
+    if (message.isEmpty()) {
+        QCOMPARE(error, QString());
+        QCOMPARE(style.record.margin, QJsonDocument::fromJson(text).object().value(QStringLiteral("margin")).toInt());
+        return;
+    }
     QVERIFY2(error.contains(message), qPrintable(error));
     QCOMPARE(style.caption, false);
 }
@@ -239,6 +255,58 @@ void TestStyle::dialog()
     dialog.findChild<QListWidget *>(QStringLiteral("presetList"))->setCurrentRow(4);
     QCOMPARE(dialog.styleName(), QStringLiteral("印刷"));
     QCOMPARE(styleToJson(dialog.style()), styleToJson(stylePresets().at(4).style));
+}
+
+void TestStyle::dialogReopens_data()
+{
+    // The page's style when the dialog is opened, the row the list shows, and the key pressed in the
+    // "图片宽度" field after typing 640 into it.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("key");
+    QTest::newRow("custom, Enter") << QStringLiteral("自定义") << -1 << int(Qt::Key_Return);
+    QTest::newRow("from a file, keypad Enter") << QStringLiteral("我的样式") << -1 << int(Qt::Key_Enter);
+    QTest::newRow("shipped, Enter") << QStringLiteral("印刷") << 4 << int(Qt::Key_Return);
+}
+
+// Reopened, the dialog shows the style in use, also when focus reaches the list; Enter in a number
+// field applies it and leaves the dialog open.
+void TestStyle::dialogReopens()
+{
+    QFETCH(QString, name);
+    QFETCH(int, row);
+    QFETCH(int, key);
+    BatchStyle style = stylePresets().at(4).style;
+    if (row < 0)
+        style.record.darkModuleColor = QColor(10, 80, 20);
+    const QLineEdit csvPath;
+    StyleChooser chooser(&csvPath);
+    chooser.choose(style, name);
+    bool checked = false;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<StyleDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        auto *list = dialog->findChild<QListWidget *>(QStringLiteral("presetList"));
+        list->setFocus(Qt::TabFocusReason);
+        QCOMPARE(dialog->styleName(), name);
+        QCOMPARE(styleToJson(dialog->style()), styleToJson(style));
+        QCOMPARE(list->selectedItems().isEmpty() ? -1 : list->row(list->selectedItems().first()), row);
+        auto *width = dialog->findChild<QSpinBox *>(QStringLiteral("imageSize"));
+        width->setFocus();
+        width->selectAll();
+        QTest::keyClicks(width, QStringLiteral("640"));
+        QTest::keyClick(width, Qt::Key(key));
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->style().record.imageSize, 640);
+        QCOMPARE(dialog->styleName(), QStringLiteral("自定义"));
+        checked = true;
+        dialog->reject();
+    });
+    chooser.findChild<QToolButton *>(QStringLiteral("styleBtn"))->click();
+    QVERIFY(checked);
+    // Cancelled: the page keeps its style and name.
+    QCOMPARE(chooser.findChild<QLabel *>()->text(), name);
+    QCOMPARE(styleToJson(chooser.style()), styleToJson(style));
 }
 
 void TestStyle::pageRunsTheRememberedStyle()
