@@ -3,9 +3,9 @@
 # openpyxl.xlsx is saved by openpyxl (inline strings, no cached formula values);
 # libreoffice.xlsx and workbook.xls are the same rows saved by
 # LibreOffice (shared strings, formulas with their cached values); the damaged
-# files are cut or altered copies. Needs python3-openpyxl, libreoffice-calc-nogui
-# (no encrypted workbook yet: LibreOffice's
-# store with a password gave a plain one).
+# files are cut or altered copies; encrypted.xlsx is written by hand below
+# (LibreOffice's store with a password gave a plain one). Needs python3-openpyxl,
+# libreoffice-calc-nogui.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 python=/usr/bin/python3
@@ -82,4 +82,21 @@ start = info.header_offset + 30 + len(info.filename) + len(info.extra) + info.co
 for i in range(start, start + 16):
     data[i] ^= 0x5A
 open("corrupted.xlsx", "wb").write(bytes(data))
+PY
+
+# A password-protected workbook is a compound file naming EncryptionInfo and
+# EncryptedPackage streams; their names are enough to be refused, so no payload.
+"$python" - <<'PY'
+import struct
+header = bytearray(512)
+header[0:8] = bytes.fromhex("D0CF11E0A1B11AE1")
+struct.pack_into("<HHHHH", header, 24, 0x3E, 3, 0xFFFE, 9, 6)
+directory = bytearray()
+for name in ["Root Entry", "EncryptionInfo", "EncryptedPackage"]:
+    entry = bytearray(128)
+    encoded = (name + "\0").encode("utf-16-le")
+    entry[0:len(encoded)] = encoded
+    struct.pack_into("<H", entry, 64, len(encoded))
+    directory += entry
+open("encrypted.xlsx", "wb").write(bytes(header + directory + bytes(128)))
 PY
