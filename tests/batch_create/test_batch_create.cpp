@@ -611,6 +611,11 @@ void TestBatchCreate::commandLine_data()
     QTest::newRow("fifo style") << generate + QStringList{"--style", "<pictures>/fifo"} << csv << 2 << "" << "无法读取样式文件" << "";
     QTest::newRow("fifo logo in style") << generate + QStringList{"--style", "<pictures>/fifo-logo.json"} << csv << 1 << ""
                                         << "无法读取Logo图片" << "";
+    // A workbook that cannot be read ends the run before the save folder is made.
+    QTest::newRow("damaged workbook") << QStringList{"generate", "<data>/truncated.xlsx", "<save>"} << csv << 1 << ""
+                                      << "无法读取Excel工作簿" << "";
+    QTest::newRow("encrypted workbook") << QStringList{"generate", "<data>/encrypted.xlsx", "<save>"} << csv << 1 << ""
+                                        << "工作簿设有密码" << "";
     QTest::newRow("styles") << QStringList{"styles"} << csv << 0 << ".*default.*quiet.*rounded.*brand.*print.*" << ""
                             << "";
 }
@@ -629,6 +634,7 @@ void TestBatchCreate::commandLine()
     arguments.replaceInStrings(QStringLiteral("<csv>"), tmp.filePath(QStringLiteral("data.csv")));
     arguments.replaceInStrings(QStringLiteral("<save>"), save);
     arguments.replaceInStrings(QStringLiteral("<pictures>"), pictures.path());
+    arguments.replaceInStrings(QStringLiteral("<data>"), QStringLiteral(GLYPHORA_TEST_DATA "/workbooks"));
 
     QProcess process;
     // The command must find its own way without a display.
@@ -664,6 +670,8 @@ void TestBatchCreate::commandLine()
     QVERIFY2(whole.match(standardOut).hasMatch(), qPrintable(standardOut));
     QVERIFY2(standardErr.contains(err), qPrintable(standardErr));
     QCOMPARE(QDir(save).entryList({"*.png", "*.gif"}), picture.isEmpty() ? QStringList() : QStringList{picture});
+    if (arguments.value(1).endsWith(QLatin1String(".xlsx")))
+        QVERIFY(!QFileInfo::exists(save));
     if (picture.isEmpty())
         return;
     const QString path = save + '/' + picture;
