@@ -40,6 +40,11 @@ QString emptyWorkbookProblem(const QString &path)
     return workbookProblem(path, QStringLiteral("工作表是空的"));
 }
 
+QString unknownSheetReason(const QString &sheet, const QStringList &names)
+{
+    return QStringLiteral("没有名为“%1”的工作表；工作簿中的工作表：%2").arg(sheet, names.join(QStringLiteral("、")));
+}
+
 bool isWorkbookName(const QString &path)
 {
     static const QStringList suffixes{QStringLiteral("xlsx"), QStringLiteral("xlsm"), QStringLiteral("xltx"),

@@ -40,6 +40,9 @@ std::unique_ptr<RowReader> openRowReader(const QString &path, const QString &she
 // The report for a workbook whose sheet holds no row.
 QString emptyWorkbookProblem(const QString &path);
 
+// Why a sheet asked for by name is not read: the workbook's sheets are listed.
+QString unknownSheetReason(const QString &sheet, const QStringList &names);
+
 // True for a file name that openRowReader reads as a workbook.
 bool isWorkbookName(const QString &path);
 

@@ -83,13 +83,15 @@ QString XlsReader::open(const QString &sheet)
         return QStringLiteral("没有可读的工作表");
     unsigned short chosen = 0;
     if (!sheet.isEmpty()) {
+        QStringList names;
         for (chosen = 0; chosen < sheets; ++chosen) {
             const char *name = nullptr;
             if (freexl_get_worksheet_name(handle, chosen, &name) == FREEXL_OK && name && QString::fromUtf8(name) == sheet)
                 break;
+            names << (name ? QString::fromUtf8(name) : QString());
         }
         if (chosen == sheets)
-            return QStringLiteral("没有名为“%1”的工作表").arg(sheet);
+            return unknownSheetReason(sheet, names);
     }
     if (freexl_select_active_worksheet(handle, chosen) != FREEXL_OK
         || freexl_worksheet_dimensions(handle, &rowCount, &columnCount) != FREEXL_OK)

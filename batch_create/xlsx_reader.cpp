@@ -182,8 +182,14 @@ QString XlsxReader::open(const QString &sheet)
     const auto chosen = std::find_if(sheets.cbegin(), sheets.cend(), [&sheet](const Sheet &s) {
         return sheet.isEmpty() ? !s.hidden : s.name == sheet;
     });
-    if (chosen == sheets.cend())
-        return sheet.isEmpty() ? QStringLiteral("没有可见的工作表") : QStringLiteral("没有名为“%1”的工作表").arg(sheet);
+    if (chosen == sheets.cend() && sheet.isEmpty())
+        return QStringLiteral("没有可见的工作表");
+    if (chosen == sheets.cend()) {
+        QStringList names;
+        for (const Sheet &s : sheets)
+            names << s.name;
+        return unknownSheetReason(sheet, names);
+    }
     sheetPart = chosen->part;
     if (sheetPart.isEmpty())
         return QStringLiteral("工作表“%1”不是数据表").arg(chosen->name);

@@ -202,7 +202,8 @@ void TestBatchCreate::readWorkbook_data()
     QTest::newRow("xls") << "workbook.xls" << "" << xls;
     QTest::newRow("xlsx sheet by name") << "libreoffice.xlsx" << "其他" << other;
     QTest::newRow("xls sheet by name") << "workbook.xls" << "其他" << other;
-    QTest::newRow("unknown sheet") << "libreoffice.xlsx" << "没有" << CsvTable{{"!", "没有名为“没有”的工作表"}};
+    QTest::newRow("unknown sheet") << "libreoffice.xlsx" << "没有" << CsvTable{{"!", "没有名为“没有”的工作表；工作簿中的工作表：隐藏、名单、其他"}};
+    QTest::newRow("unknown xls sheet") << "workbook.xls" << "没有" << CsvTable{{"!", "工作簿中的工作表：名单、其他"}};
     QTest::newRow("renamed csv") << "renamed_csv.xlsx" << "" << CsvTable{{"!", "文件内容不是Excel工作簿"}};
     QTest::newRow("truncated") << "truncated.xlsx" << "" << CsvTable{{"!", "损坏"}};
     QTest::newRow("corrupted sheet") << "corrupted.xlsx" << "" << CsvTable{{"!", "损坏"}};
@@ -614,6 +615,8 @@ void TestBatchCreate::commandLine_data()
     // A 13-digit number cell comes out as the digits the user sees.
     QTest::newRow("workbook") << QStringList{"generate", "<data>/libreoffice.xlsx", "<save>", "--shard", "4/12"} << csv << 0
                               << "正在生成：EAN\n成功：1 个\n.*" << "" << "EAN.png";
+    QTest::newRow("unknown sheet") << QStringList{"generate", "<data>/libreoffice.xlsx", "<save>", "--sheet", "无"} << csv << 1
+                                   << "" << "工作簿中的工作表：隐藏、名单、其他" << "";
     // A workbook that cannot be read ends the run before the save folder is made.
     QTest::newRow("damaged workbook") << QStringList{"generate", "<data>/truncated.xlsx", "<save>"} << csv << 1 << ""
                                       << "无法读取Excel工作簿" << "";
