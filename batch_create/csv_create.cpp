@@ -35,7 +35,7 @@ const QString savePathKey = QStringLiteral("paths/codesFolder");
 CsvCreate::CsvCreate(QWidget *parent)
     : QWidget(parent)
 {
-    headerFrame = buildPageHeader(this, QStringLiteral("批量生成二维码"), 150, QStringLiteral("使用CSV文件进行批量生成二维码"));
+    headerFrame = buildPageHeader(this, QStringLiteral("批量生成二维码"), 150, QStringLiteral("使用CSV或Excel文件进行批量生成二维码"));
     buildForm();
 
     auto *pageLayout = new QVBoxLayout(this);
@@ -64,7 +64,7 @@ void CsvCreate::buildForm()
     contentFrame = new QFrame(this);
     contentFrame->setObjectName(QStringLiteral("CsvCreateFrame"));
     gridLayout = buildFormGrid(contentFrame);
-    const PathRow csvRow = addPathRow(gridLayout, 0, QStringLiteral("选择CSV文件："), QStringLiteral("请选择csv数据文件"),
+    const PathRow csvRow = addPathRow(gridLayout, 0, QStringLiteral("选择CSV或Excel文件："), QStringLiteral("请选择CSV或Excel文件"),
                                       QStringLiteral("csvPathEdit"), QStringLiteral("选择文件.."), QStringLiteral("selectFileBtn"),
                                       QStringLiteral("CSV文件的第一行是标题，不会生成图片"));
     const PathRow saveRow = addPathRow(gridLayout, 1, QStringLiteral("保存到："), QStringLiteral("请选择生成的二维码保存位置"),
@@ -101,7 +101,7 @@ void CsvCreate::rememberPaths() const
 
 void CsvCreate::on_selectFileBtn_clicked()
 {
-    chooseFileInto(this, QStringLiteral("选择CSV文件"), QStringLiteral("CSV文件 (*.csv)"), csvPathEdit);
+    chooseFileInto(this, QStringLiteral("选择CSV或Excel文件"), QStringLiteral("CSV或Excel文件 (*.csv *.xlsx *.xls)"), csvPathEdit);
 }
 
 void CsvCreate::on_selectPathBtn_clicked()
