@@ -8,9 +8,11 @@
 #include "batch_create/batch_create.h"
 #include "batch_create/existing_pictures.h"
 #include "batch_create/heading_check.h"
+#include "batch_create/row_reader.h"
 #include "batch_create/style_chooser.h"
 #include "common/report_text.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QFutureWatcher>
@@ -73,6 +75,18 @@ void CsvCreate::buildForm()
     savePathEdit = saveRow.edit;
     styleChooser = new StyleChooser(csvPathEdit, contentFrame);
     gridLayout->addWidget(styleChooser, 0, 3, 2, 1);
+    sheetBox = new QComboBox(contentFrame);
+    sheetBox->setObjectName(QStringLiteral("sheetBox"));
+    sheetBox->setToolTip(QStringLiteral("读取的工作表"));
+    sheetBox->hide();
+    gridLayout->addWidget(sheetBox, 2, 1);
+    connect(csvPathEdit, &QLineEdit::textChanged, this, [this](const QString &text) {
+        const QString path = text.trimmed();
+        sheetBox->clear();
+        if (isWorkbookName(path) && QFileInfo(path).isFile())
+            sheetBox->addItems(openRowReader(path)->sheetNames());
+        sheetBox->setVisible(sheetBox->count() > 0);
+    });
     reportView = new ReportView(gridLayout, QStringLiteral("csvCreateBtn"));
     csvCreateBtn = reportView->startButton;
     resultLabel = reportView->resultLabel;
@@ -139,6 +153,8 @@ void CsvCreate::on_csvCreateBtn_clicked()
     auto *worker = new BatchCreate;
     worker->setStyle(styleChooser->style());
     worker->setSkipExisting(skipExisting);
+    if (!sheetBox->isHidden())
+        worker->setSheet(sheetBox->currentText());
     runThread = moveToWorkerThread(worker);
     connect(runThread, &QThread::started, this, &CsvCreate::slot_create_thread_started);
     connect(this, &CsvCreate::new_create_started, worker, &BatchCreate::batchStart);

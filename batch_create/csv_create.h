@@ -7,6 +7,7 @@
 class QFrame;
 class QGridLayout;
 class QLabel;
+class QComboBox;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -46,6 +47,8 @@ private:
     QFrame *headerFrame;
     QFrame *contentFrame;
     QLineEdit *csvPathEdit;
+    // The workbook's sheets, shown only while a workbook is chosen.
+    QComboBox *sheetBox;
     QLineEdit *savePathEdit;
     QGridLayout *gridLayout;
     QPushButton *csvCreateBtn;

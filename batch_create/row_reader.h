@@ -23,6 +23,8 @@ public:
     // True once the pass has met a character; false for an empty file (a CSV's
     // byte-order mark alone counts as none). A workbook without rows has none.
     virtual bool sawText() const { return false; }
+    // The names of a workbook's sheets, in order; none for a CSV file.
+    virtual QStringList sheetNames() const { return {}; }
     // The report for a file without a row.
     virtual QString emptyProblem() const = 0;
     // Back before the first row, for another pass over the file.

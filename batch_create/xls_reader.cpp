@@ -81,18 +81,14 @@ QString XlsReader::open(const QString &sheet)
     unsigned int sheets = 0;
     if (freexl_get_info(handle, FREEXL_BIFF_SHEET_COUNT, &sheets) != FREEXL_OK || sheets == 0)
         return QStringLiteral("没有可读的工作表");
-    unsigned short chosen = 0;
-    if (!sheet.isEmpty()) {
-        QStringList names;
-        for (chosen = 0; chosen < sheets; ++chosen) {
-            const char *name = nullptr;
-            if (freexl_get_worksheet_name(handle, chosen, &name) == FREEXL_OK && name && QString::fromUtf8(name) == sheet)
-                break;
-            names << (name ? QString::fromUtf8(name) : QString());
-        }
-        if (chosen == sheets)
-            return unknownSheetReason(sheet, names);
+    for (unsigned short i = 0; i < sheets; ++i) {
+        const char *name = nullptr;
+        names << (freexl_get_worksheet_name(handle, i, &name) == FREEXL_OK && name ? QString::fromUtf8(name) : QString());
     }
+    const int index = names.indexOf(sheet);
+    if (!sheet.isEmpty() && index < 0)
+        return unknownSheetReason(sheet, names);
+    const unsigned short chosen = sheet.isEmpty() ? 0 : static_cast<unsigned short>(index);
     if (freexl_select_active_worksheet(handle, chosen) != FREEXL_OK
         || freexl_worksheet_dimensions(handle, &rowCount, &columnCount) != FREEXL_OK)
         return QStringLiteral("文件已损坏或不完整");

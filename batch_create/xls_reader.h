@@ -19,8 +19,10 @@ public:
     void rewind() override { nextRow = 0; state = why.isEmpty() ? Reading : Unreadable; }
     QString problem() const override { return why; }
     QString emptyProblem() const override;
+    QStringList sheetNames() const override { return names; }
 
 private:
+    QStringList names;
     QString open(const QString &sheet);
 
     QString path;

@@ -172,6 +172,7 @@ QString XlsxReader::open(const QString &sheet)
         } else if (workbook.startOf("sheet")) {
             if (sheets.size() >= maxWorkbookEntries)
                 return tooLargeText;
+            names << workbook.attribute("name");
             sheets.append({workbook.attribute("name"), !workbook.attribute("state").isEmpty()
                                                             && workbook.attribute("state") != QLatin1String("visible"),
                            targets.value(workbook.relationshipId())});
@@ -184,12 +185,8 @@ QString XlsxReader::open(const QString &sheet)
     });
     if (chosen == sheets.cend() && sheet.isEmpty())
         return QStringLiteral("没有可见的工作表");
-    if (chosen == sheets.cend()) {
-        QStringList names;
-        for (const Sheet &s : sheets)
-            names << s.name;
+    if (chosen == sheets.cend())
         return unknownSheetReason(sheet, names);
-    }
     sheetPart = chosen->part;
     if (sheetPart.isEmpty())
         return QStringLiteral("工作表“%1”不是数据表").arg(chosen->name);

@@ -31,8 +31,10 @@ public:
     void rewind() override;
     QString problem() const override { return why; }
     QString emptyProblem() const override;
+    QStringList sheetNames() const override { return names; }
 
 private:
+    QStringList names;
     struct Row
     {
         QStringList fields;
