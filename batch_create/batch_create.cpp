@@ -1,7 +1,7 @@
 #include "batch_create/batch_create.h"
 
 #include "batch_create/csv_first_pass.h"
-#include "batch_create/csv_reader.h"
+#include "batch_create/row_reader.h"
 #include "batch_create/safe_output_path.h"
 #include "common/elapsed_text.h"
 #include "common/file_utils.h"
@@ -205,6 +205,11 @@ void BatchCreate::setStyle(const BatchStyle &style)
     this->style = style;
 }
 
+void BatchCreate::setSheet(const QString &sheet)
+{
+    this->sheet = sheet;
+}
+
 void BatchCreate::setJobs(int jobs)
 {
     this->jobs = jobs;
@@ -235,8 +240,8 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
 
     // A first pass counts the rows for the progress total and tells a file that
     // cannot be read, or is no text, from an empty one; rows are never all in memory.
-    CsvReader reader(csvPath);
-    const CsvFirstPass firstPass = readFirstPass(reader, csvPath, shard);
+    const std::unique_ptr<RowReader> reader = openRowReader(csvPath, sheet);
+    const CsvFirstPass firstPass = readFirstPass(*reader, shard);
     if (!firstPass.error.isEmpty()) {
         report("warning", firstPass.error);
         return;
@@ -294,8 +299,8 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         return;
     }
 
-    reader.rewind();
-    reader.readRow(row);
+    reader->rewind();
+    reader->readRow(row);
     QThreadPool pool;
     if (jobs > 0)
         pool.setMaxThreadCount(jobs);
@@ -312,11 +317,11 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
     int done = 0;
     for (;;) {
         // Once asked to stop, rows already read are still finished and reported.
-        while (inFlight.size() < lookAhead && !thread->isInterruptionRequested() && reader.readRow(row)) {
+        while (inFlight.size() < lookAhead && !thread->isInterruptionRequested() && reader->readRow(row)) {
             ++index;
             if (isBlankLine(row) || !shard.holds(dataRows++))
                 continue;
-            RowJob job{planRow(row, index, reader.rowCut(), rules), QFuture<RowDrawing>()};
+            RowJob job{planRow(row, index, reader->rowCut(), rules), QFuture<RowDrawing>()};
             job.item = dataRows - 1;
             // A picture put in place is whole, so one that exists is kept.
             job.skipped = skipExisting && job.plan.reason.isEmpty() && !job.plan.sameAsEarlier && QFileInfo::exists(job.plan.path);
@@ -387,11 +392,11 @@ void BatchCreate::run(const QString &csvPath, const QString &savePath, const QSt
         report("warning", writeFailedText);
         return;
     }
-    if (reader.status() != CsvReader::Finished && reader.status() != CsvReader::Reading) {
-        report("warning", unreadableCsvMessage(csvPath));
+    if (reader->status() != RowReader::Finished && reader->status() != RowReader::Reading) {
+        report("warning", reader->problem());
         return;
     }
-    if (reader.status() == CsvReader::Reading) {
+    if (reader->status() == RowReader::Reading) {
         report("stopped", QStringLiteral("已停止：完成 %1 / 共 %2").arg(done).arg(qMax(done, total)));
         return;
     }

@@ -21,6 +21,8 @@ public:
     void setComposition(const BatchComposition &composition);
     // The look of every code of the run; the batch preset when never set.
     void setStyle(const BatchStyle &style);
+    // The sheet read from a workbook; the first visible one when never set.
+    void setSheet(const QString &sheet);
     // Rows drawn at once; 0, the default, draws as many as the machine has cores.
     // The files and reports are the same for every number.
     void setJobs(int jobs);
@@ -34,7 +36,7 @@ public:
     void setFormat(const QString &format);
 
 public slots:
-    // jiema_path is the CSV file. Sends every report of the run, then deletes itself.
+    // jiema_path is the CSV file or workbook. Sends every report of the run, then deletes itself.
     void batchStart(QString jiema_path, QString save_path, QString style_type);
 
 private:
@@ -46,4 +48,5 @@ private:
     BatchShard shard;
     bool skipExisting = false;
     QString format = QStringLiteral("png");
+    QString sheet;
 };

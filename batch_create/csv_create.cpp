@@ -8,6 +8,7 @@
 #include "batch_create/batch_create.h"
 #include "batch_create/existing_pictures.h"
 #include "batch_create/heading_check.h"
+#include "batch_create/row_reader.h"
 #include "batch_create/sheet_create.h"
 #include "batch_create/sheet_preview.h"
 #include "batch_create/style_chooser.h"
@@ -45,7 +46,7 @@ constexpr int previewWidth = 150;
 CsvCreate::CsvCreate(QWidget *parent)
     : QWidget(parent)
 {
-    headerFrame = buildPageHeader(this, QStringLiteral("批量生成二维码"), 150, QStringLiteral("使用CSV文件进行批量生成二维码"));
+    headerFrame = buildPageHeader(this, QStringLiteral("批量生成二维码"), 150, QStringLiteral("使用CSV或Excel文件进行批量生成二维码"));
     buildForm();
 
     auto *pageLayout = new QVBoxLayout(this);
@@ -77,7 +78,7 @@ void CsvCreate::buildForm()
     contentFrame = new QFrame(this);
     contentFrame->setObjectName(QStringLiteral("CsvCreateFrame"));
     gridLayout = buildFormGrid(contentFrame);
-    const PathRow csvRow = addPathRow(gridLayout, 0, QStringLiteral("选择CSV文件："), QStringLiteral("请选择csv数据文件"),
+    const PathRow csvRow = addPathRow(gridLayout, 0, QStringLiteral("选择CSV或Excel文件："), QStringLiteral("请选择CSV或Excel文件"),
                                       QStringLiteral("csvPathEdit"), QStringLiteral("选择文件.."), QStringLiteral("selectFileBtn"),
                                       QStringLiteral("CSV文件的第一行是标题，不会生成图片"));
     const PathRow saveRow = addPathRow(gridLayout, 1, QStringLiteral("保存到："), QStringLiteral("请选择生成的二维码保存位置"),
@@ -87,6 +88,24 @@ void CsvCreate::buildForm()
     styleChooser = new StyleChooser(csvPathEdit, contentFrame);
     gridLayout->addWidget(styleChooser, 0, 3, 2, 1);
     buildOutputRows();
+    sheetBox = new QComboBox(contentFrame);
+    sheetBox->setObjectName(QStringLiteral("sheetBox"));
+    sheetBox->setToolTip(QStringLiteral("读取的工作表"));
+    sheetBox->hide();
+    auto *sheetLabel = new QLabel(QStringLiteral("工作表："), contentFrame);
+    sheetLabel->hide();
+    // Below the output rows: the list shows only for a workbook.
+    const int sheetLine = gridLayout->rowCount();
+    gridLayout->addWidget(sheetLabel, sheetLine, 0);
+    gridLayout->addWidget(sheetBox, sheetLine, 1);
+    connect(csvPathEdit, &QLineEdit::textChanged, this, [this, sheetLabel](const QString &text) {
+        const QString path = text.trimmed();
+        sheetBox->clear();
+        if (isWorkbookName(path) && QFileInfo(path).isFile())
+            sheetBox->addItems(openRowReader(path)->sheetNames());
+        sheetBox->setVisible(sheetBox->count() > 0);
+        sheetLabel->setVisible(sheetBox->count() > 0);
+    });
     reportView = new ReportView(gridLayout, QStringLiteral("csvCreateBtn"));
     csvCreateBtn = reportView->startButton;
     resultLabel = reportView->resultLabel;
@@ -179,7 +198,7 @@ void CsvCreate::rememberPaths() const
 
 void CsvCreate::on_selectFileBtn_clicked()
 {
-    chooseFileInto(this, QStringLiteral("选择CSV文件"), QStringLiteral("CSV文件 (*.csv)"), csvPathEdit);
+    chooseFileInto(this, QStringLiteral("选择CSV或Excel文件"), QStringLiteral("CSV或Excel文件 (*.csv *.xlsx *.xls)"), csvPathEdit);
 }
 
 void CsvCreate::on_selectPathBtn_clicked()
@@ -222,6 +241,8 @@ void CsvCreate::on_csvCreateBtn_clicked()
     worker->setStyle(styleChooser->style());
     worker->setSkipExisting(skipExisting);
     worker->setFormat(formatChoice->currentData().toString());
+    if (!sheetBox->isHidden())
+        worker->setSheet(sheetBox->currentText());
     runThread = moveToWorkerThread(worker);
     connect(runThread, &QThread::started, this, &CsvCreate::slot_create_thread_started);
     connect(this, &CsvCreate::new_create_started, worker, &BatchCreate::batchStart);

@@ -9,6 +9,7 @@ class QComboBox;
 class QFrame;
 class QGridLayout;
 class QLabel;
+class QComboBox;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -54,6 +55,8 @@ private:
     QFrame *headerFrame;
     QFrame *contentFrame;
     QLineEdit *csvPathEdit;
+    // The workbook's sheets, shown only while a workbook is chosen.
+    QComboBox *sheetBox;
     QLineEdit *savePathEdit;
     QGridLayout *gridLayout;
     QPushButton *csvCreateBtn;

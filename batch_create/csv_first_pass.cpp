@@ -1,11 +1,11 @@
 #include "batch_create/csv_first_pass.h"
 
-#include "batch_create/csv_reader.h"
+#include "batch_create/row_reader.h"
 #include "common/batch_shard.h"
 #include "common/csv_field.h"
 #include "common/report_text.h"
 
-CsvFirstPass readFirstPass(CsvReader &reader, const QString &csvPath, const BatchShard &shard)
+CsvFirstPass readFirstPass(RowReader &reader, const BatchShard &shard)
 {
     CsvFirstPass pass;
     QStringList row;
@@ -19,13 +19,11 @@ CsvFirstPass readFirstPass(CsvReader &reader, const QString &csvPath, const Batc
         else if (!isBlankLine(row) && shard.holds(dataRows++))
             ++pass.dataRows;
     }
-    if (reader.status() == CsvReader::NotText)
-        pass.error = reportWithUserText(QStringLiteral("不是文本文件，无法作为CSV文件读取：<br>%1"), csvPath);
-    else if (reader.status() != CsvReader::Finished)
-        pass.error = unreadableCsvMessage(csvPath);
+    if (reader.status() != RowReader::Finished)
+        pass.error = reader.problem();
     // Not even a heading: an empty file is refused like one that cannot be read.
     else if (blankOnly && (rowCount > 0 || !reader.sawText()))
-        pass.error = unreadableCsvMessage(csvPath, QStringLiteral("（文件是空的）"));
+        pass.error = reader.emptyProblem();
     else if (rowCount == 0)
         pass.error = QStringLiteral("请选择正确csv文件");
     return pass;

@@ -5,7 +5,7 @@
 #include <QStringList>
 
 struct BatchShard;
-class CsvReader;
+class RowReader;
 
 // What a first pass over a CSV file tells a run before its first row: the
 // heading, the number of data rows for the progress total, and whether the file
@@ -20,7 +20,7 @@ struct CsvFirstPass
 
 // Reads the whole file once, never holding more than a row; the reader is left at its end.
 // The data rows counted are the shard's.
-CsvFirstPass readFirstPass(CsvReader &reader, const QString &csvPath, const BatchShard &shard);
+CsvFirstPass readFirstPass(RowReader &reader, const BatchShard &shard);
 
 // The warning for a CSV file that cannot be read, the path on a line of its own;
 // detail, if any, says why.

@@ -1,7 +1,9 @@
 #include "batch_create/csv_reader.h"
 
+#include "batch_create/csv_first_pass.h"
 #include "common/input_file.h"
 #include "common/input_limits.h"
+#include "common/report_text.h"
 #include "common/text_codec.h"
 
 #include <QTextCodec>
@@ -20,7 +22,7 @@ bool isSpecial(QChar c)
 
 }
 
-CsvReader::CsvReader(const QString &path)
+CsvReader::CsvReader(const QString &path) : path(path)
 {
     if (!openInputFile(file, path) || !(codec = guessTextCodec(file)))
         state = Unreadable;
@@ -29,6 +31,18 @@ CsvReader::CsvReader(const QString &path)
 }
 
 CsvReader::~CsvReader() = default;
+
+QString CsvReader::problem() const
+{
+    if (state == NotText)
+        return reportWithUserText(QStringLiteral("不是文本文件，无法作为CSV文件读取：<br>%1"), path);
+    return unreadableCsvMessage(path);
+}
+
+QString CsvReader::emptyProblem() const
+{
+    return unreadableCsvMessage(path, QStringLiteral("（文件是空的）"));
+}
 
 void CsvReader::rewind()
 {

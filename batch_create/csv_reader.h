@@ -1,5 +1,7 @@
 #pragma once
 
+#include "batch_create/row_reader.h"
+
 #include <QFile>
 #include <QQueue>
 #include <QString>
@@ -15,28 +17,22 @@ class QTextDecoder;
 // double quote opens and closes quoting anywhere in a field, a doubled quote
 // inside quotes stands for one, and a row whose quote is never closed is dropped. The encoding is chosen as by
 // decodeLocalText: a byte-order mark, then valid UTF-8, then GB18030, then Latin-1.
-class CsvReader
+class CsvReader : public RowReader
 {
 public:
-    enum Status { Reading, Finished, Unreadable, NotText };
-
     explicit CsvReader(const QString &path);
-    ~CsvReader();
+    ~CsvReader() override;
 
-    // The next row, which holds at least one field; false once the rows are over or
-    // the file cannot be read on (status() tells which).
-    bool readRow(QStringList &row);
-    // True when the row last read was longer than maxCsvRowChars and was cut short.
-    bool rowCut() const { return lastRowCut; }
+    bool readRow(QStringList &row) override;
+    bool rowCut() const override { return lastRowCut; }
     // Finished after the last row; Unreadable for a file that cannot be opened or
     // read; NotText for one holding a zero character, as pictures, spreadsheets and
     // other binary files do.
-    Status status() const { return state; }
-    // True once the pass has met a character; false for an empty file (a
-    // byte-order mark alone counts as none).
-    bool sawText() const { return !parse.lastChar.isNull(); }
-    // Back before the first row, for another pass over the file.
-    void rewind();
+    Status status() const override { return state; }
+    bool sawText() const override { return !parse.lastChar.isNull(); }
+    void rewind() override;
+    QString problem() const override;
+    QString emptyProblem() const override;
 
 private:
     // Where the splitting stands between two chunks of text.
@@ -61,6 +57,7 @@ private:
     void endField();
     void finish();
 
+    QString path;
     QFile file;
     QTextCodec *codec = nullptr;
     std::unique_ptr<QTextDecoder> decoder;

@@ -1,6 +1,6 @@
 #include "batch_create/existing_pictures.h"
 
-#include "batch_create/csv_reader.h"
+#include "batch_create/row_reader.h"
 #include "batch_create/safe_output_path.h"
 
 #include <QFileInfo>
@@ -9,13 +9,13 @@
 
 int countExistingPictures(const QString &csvPath, const QString &saveFolder, const QString &suffix)
 {
-    CsvReader reader(csvPath);
+    const std::unique_ptr<RowReader> reader = openRowReader(csvPath);
     QStringList row;
     // The heading is no picture.
-    if (!reader.readRow(row))
+    if (!reader->readRow(row))
         return 0;
     QSet<QString> found;
-    for (int index = 1; reader.readRow(row); ++index) {
+    for (int index = 1; reader->readRow(row); ++index) {
         if (row.value(1).isEmpty())
             continue;
         const QString name = row.first().isEmpty() ? QString::number(index) : row.first();

@@ -1,6 +1,6 @@
 #include "batch_create/heading_check.h"
 
-#include "batch_create/csv_reader.h"
+#include "batch_create/row_reader.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -23,13 +23,13 @@ Shape shapeOf(const QString &text)
 
 bool headingLooksLikeData(const QString &csvPath)
 {
-    CsvReader reader(csvPath);
+    const std::unique_ptr<RowReader> reader = openRowReader(csvPath);
     QStringList heading;
     QStringList row;
-    if (!reader.readRow(heading))
+    if (!reader->readRow(heading))
         return false;
     // The first data row, blank lines passed over.
-    while (reader.readRow(row)) {
+    while (reader->readRow(row)) {
         if (row.size() > 1 || !row.first().isEmpty())
             break;
         row.clear();

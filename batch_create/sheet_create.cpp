@@ -108,7 +108,7 @@ void SheetCreate::run(const QString &csvPath, const QString &pdfPath)
         return;
     }
     CsvReader reader(csvPath);
-    const CsvFirstPass firstPass = readFirstPass(reader, csvPath, BatchShard());
+    const CsvFirstPass firstPass = readFirstPass(reader, BatchShard());
     if (!firstPass.error.isEmpty()) {
         report("warning", firstPass.error);
         return;

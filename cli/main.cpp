@@ -96,6 +96,7 @@ int runGenerate(const CommandLine &line)
     worker->setJobs(jobs);
     worker->setFormat(print.format);
     worker->setSkipExisting(line.flags.contains(QLatin1String("--skip-existing")));
+    worker->setSheet(line.options.value(QStringLiteral("--sheet")));
     if (headingLooksLikeData(line.arguments.at(0)))
         writeText(stderr, QStringLiteral("注意：CSV文件的第一行看起来是数据，但它作为标题，不会生成图片\n"));
     return runBatchWorker(worker, line.arguments.at(0), line.arguments.at(1), QStringLiteral("qrcustom"),
@@ -144,7 +145,7 @@ const QVector<Command> commands = {
      {QStringLiteral("--logo <图片>"), QStringLiteral("--background <图片>"), QStringLiteral("--offset <X,Y>"),
       QStringLiteral("--rotation <角度>"), QStringLiteral("--style <样式>"), QStringLiteral("--jobs <N>"),
       QStringLiteral("--shard <K/N>"), QStringLiteral("--format <png|svg|pdf>"), QStringLiteral("--size <宽度>"),
-      QStringLiteral("--dpi <N>")},
+      QStringLiteral("--dpi <N>"), QStringLiteral("--sheet <工作表>")},
      QStringLiteral("按 CSV 文件批量生成二维码图片：首行为标题，之后每行的第一列为名称，第二列为内容\n"
                     "      --logo        在二维码中央放置 Logo 图片\n"
                     "      --background  把二维码合成到背景图片上：.gif 背景生成动画 <名称>.gif，其他图片生成 <名称>.png\n"
@@ -158,7 +159,8 @@ const QVector<Command> commands = {
                     "                    默认覆盖\n"
                     "      --format      文件格式：png（默认）、svg 或 pdf（矢量，放大不模糊，字幕转为轮廓）\n"
                     "      --size        打印宽度（二维码连同字幕），如 30mm 或 1.2in\n"
-                    "      --dpi         与 --size 一起决定 PNG 的像素数，默认 300"),
+                    "      --dpi         与 --size 一起决定 PNG 的像素数，默认 300\n"
+                    "      --sheet       输入为Excel工作簿（.xlsx、.xls）时读取的工作表，默认第一张可见的工作表"),
      runGenerate},
     {QStringLiteral("styles"), {}, {}, {}, QStringLiteral("列出预置样式"), runStyles},
     {QStringLiteral("sheet"),

@@ -35,6 +35,13 @@ constexpr int maxContentBytes = 2953;
 // quote never closed in a huge file) from taking the memory; a longer row fails.
 constexpr qint64 maxCsvRowChars = 16 * 1024 * 1024;
 
+// Most characters of the shared strings of a workbook, which are held while its
+// rows are read; each string counts 16 more for what holding it costs.
+constexpr qint64 maxSharedTextChars = 64 * 1024 * 1024;
+// Most sheets, relationships, number formats, cell styles and merged areas each
+// that a workbook may have; real workbooks have a few thousand at most.
+constexpr int maxWorkbookEntries = 1'000'000;
+
 // Largest style file read; a style takes about a kilobyte.
 constexpr qint64 maxStyleFileBytes = 64 * 1024;
 

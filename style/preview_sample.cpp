@@ -1,6 +1,6 @@
 #include "style/preview_sample.h"
 
-#include "batch_create/csv_reader.h"
+#include "batch_create/row_reader.h"
 #include "common/product_site.h"
 
 namespace {
@@ -17,11 +17,11 @@ PreviewSample previewSample(const QString &csvPath)
     if (csvPath.isEmpty())
         return sample();
     // Only the heading and the first data row are read, however long the file.
-    CsvReader reader(csvPath);
+    const std::unique_ptr<RowReader> reader = openRowReader(csvPath);
     QStringList row;
-    if (!reader.readRow(row))
+    if (!reader->readRow(row))
         return sample();
-    for (int index = 1; reader.readRow(row); ++index) {
+    for (int index = 1; reader->readRow(row); ++index) {
         if (row.size() == 1 && row.first().isEmpty())
             continue;
         const QString content = row.value(1);

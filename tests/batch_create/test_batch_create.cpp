@@ -2,6 +2,7 @@
 #include "batch_create/batch_create.h"
 #include "batch_create/csv_create.h"
 #include "batch_create/csv_reader.h"
+#include "batch_create/row_reader.h"
 #include "batch_create/safe_output_path.h"
 #include "common/input_limits.h"
 #include "gif/gif_image.h"
@@ -103,6 +104,8 @@ class TestBatchCreate : public QObject
 private slots:
     void readCsv_data();
     void readCsv();
+    void readWorkbook_data();
+    void readWorkbook();
     void run_data();
     void run();
     void sameFileKeys_data();
@@ -176,6 +179,53 @@ void TestBatchCreate::readCsv()
     const bool read = reader.readRow(first);
     QCOMPARE(first, read ? table.first() : QStringList());
     QCOMPARE(read, reader.status() == CsvReader::Reading);
+}
+
+void TestBatchCreate::readWorkbook_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("sheet");
+    QTest::addColumn<CsvTable>("table"); // {{"!", reason}} when the workbook is refused
+    // Digits as digits, dates as formatted, the merged area's value once, no trailing empty row.
+    const CsvTable rows{{"名称", "内容"}, {"共享", "中文内容：你好世界"}, {"日本語", "こんにちは、世界"},
+                        {"emoji", "😀🎉 OK"}, {"身份证", "110105199003071234"}, {"EAN", "6901234567892"},
+                        {"日期", "2024-03-05"}, {"时间", "2024-03-05 14:30"}, {"公式", "6901234567893"},
+                        {"合并", "合并单元格"}, {"下一行"}, {"小数", "3.14"}, {"前导零", "000123"}, {""}};
+    CsvTable noCache = rows;
+    noCache[8] = QStringList{"公式"}; // openpyxl stores no cached value
+    // FreeXL gives this file neither the formula's value nor the zero-padding format.
+    CsvTable xls = noCache;
+    xls[12] = QStringList{"前导零", "123"};
+    const CsvTable other{{"名称", "内容"}, {"另一表", "第二张表的内容"}};
+    QTest::newRow("openpyxl, hidden first sheet passed over") << "openpyxl.xlsx" << "" << noCache;
+    QTest::newRow("libreoffice, shared strings") << "libreoffice.xlsx" << "" << rows;
+    QTest::newRow("xls") << "workbook.xls" << "" << xls;
+    QTest::newRow("xlsx sheet by name") << "libreoffice.xlsx" << "其他" << other;
+    QTest::newRow("xls sheet by name") << "workbook.xls" << "其他" << other;
+    QTest::newRow("unknown sheet") << "libreoffice.xlsx" << "没有" << CsvTable{{"!", "没有名为“没有”的工作表；工作簿中的工作表：隐藏、名单、其他"}};
+    QTest::newRow("unknown xls sheet") << "workbook.xls" << "没有" << CsvTable{{"!", "工作簿中的工作表：名单、其他"}};
+    QTest::newRow("renamed csv") << "renamed_csv.xlsx" << "" << CsvTable{{"!", "文件内容不是Excel工作簿"}};
+    QTest::newRow("truncated") << "truncated.xlsx" << "" << CsvTable{{"!", "损坏"}};
+    QTest::newRow("corrupted sheet") << "corrupted.xlsx" << "" << CsvTable{{"!", "损坏"}};
+    QTest::newRow("encrypted") << "encrypted.xlsx" << "" << CsvTable{{"!", "工作簿设有密码"}};
+}
+
+void TestBatchCreate::readWorkbook()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, sheet);
+    QFETCH(CsvTable, table);
+    const std::unique_ptr<RowReader> reader = openRowReader(QStringLiteral(GLYPHORA_TEST_DATA "/workbooks/") + file, sheet);
+    CsvTable rows;
+    for (QStringList row; reader->readRow(row);)
+        rows << row;
+    if (table.first().first() == QLatin1String("!")) {
+        QCOMPARE(reader->status(), RowReader::Unreadable);
+        QVERIFY2(reader->problem().contains(table.first().last()), qPrintable(reader->problem()));
+        return;
+    }
+    QCOMPARE(reader->status(), RowReader::Finished);
+    QCOMPARE(rows, table);
 }
 
 void TestBatchCreate::run_data()
@@ -562,6 +612,16 @@ void TestBatchCreate::commandLine_data()
     QTest::newRow("fifo style") << generate + QStringList{"--style", "<pictures>/fifo"} << csv << 2 << "" << "无法读取样式文件" << "";
     QTest::newRow("fifo logo in style") << generate + QStringList{"--style", "<pictures>/fifo-logo.json"} << csv << 1 << ""
                                         << "无法读取Logo图片" << "";
+    // A 13-digit number cell comes out as the digits the user sees.
+    QTest::newRow("workbook") << QStringList{"generate", "<data>/libreoffice.xlsx", "<save>", "--shard", "4/12"} << csv << 0
+                              << "正在生成：EAN\n成功：1 个\n.*" << "" << "EAN.png";
+    QTest::newRow("unknown sheet") << QStringList{"generate", "<data>/libreoffice.xlsx", "<save>", "--sheet", "无"} << csv << 1
+                                   << "" << "工作簿中的工作表：隐藏、名单、其他" << "";
+    // A workbook that cannot be read ends the run before the save folder is made.
+    QTest::newRow("damaged workbook") << QStringList{"generate", "<data>/truncated.xlsx", "<save>"} << csv << 1 << ""
+                                      << "无法读取Excel工作簿" << "";
+    QTest::newRow("encrypted workbook") << QStringList{"generate", "<data>/encrypted.xlsx", "<save>"} << csv << 1 << ""
+                                        << "工作簿设有密码" << "";
     QTest::newRow("styles") << QStringList{"styles"} << csv << 0 << ".*default.*quiet.*rounded.*brand.*print.*" << ""
                             << "";
 }
@@ -580,6 +640,7 @@ void TestBatchCreate::commandLine()
     arguments.replaceInStrings(QStringLiteral("<csv>"), tmp.filePath(QStringLiteral("data.csv")));
     arguments.replaceInStrings(QStringLiteral("<save>"), save);
     arguments.replaceInStrings(QStringLiteral("<pictures>"), pictures.path());
+    arguments.replaceInStrings(QStringLiteral("<data>"), QStringLiteral(GLYPHORA_TEST_DATA "/workbooks"));
 
     QProcess process;
     // The command must find its own way without a display.
@@ -615,10 +676,12 @@ void TestBatchCreate::commandLine()
     QVERIFY2(whole.match(standardOut).hasMatch(), qPrintable(standardOut));
     QVERIFY2(standardErr.contains(err), qPrintable(standardErr));
     QCOMPARE(QDir(save).entryList({"*.png", "*.gif"}), picture.isEmpty() ? QStringList() : QStringList{picture});
+    if (arguments.value(1).endsWith(QLatin1String(".xlsx")) && picture.isEmpty())
+        QVERIFY(!QFileInfo::exists(save));
     if (picture.isEmpty())
         return;
     const QString path = save + '/' + picture;
-    QCOMPARE(decodeQrCode(path), QStringLiteral("hello"));
+    QCOMPARE(decodeQrCode(path), picture == QLatin1String("EAN.png") ? QStringLiteral("6901234567892") : QStringLiteral("hello"));
     QCOMPARE(QImageReader(path).imageCount() > 1, picture.endsWith(QLatin1String(".gif")));
     const int background = arguments.indexOf(QStringLiteral("--background")) + 1;
     if (background > 0)

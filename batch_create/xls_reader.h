@@ -1,0 +1,40 @@
+#pragma once
+
+#include "batch_create/row_reader.h"
+
+// Reads the rows of a workbook in the older binary format (.xls) through FreeXL,
+// which holds the whole file, as small as the format keeps it (65,536 rows at
+// most). The first sheet is read, or the one named. An encrypted workbook, also
+// one of the newer format that a password wraps in the same container, is refused
+// with that reason.
+class XlsReader : public RowReader
+{
+public:
+    XlsReader(const QString &path, const QString &sheet);
+    ~XlsReader() override;
+
+    bool readRow(QStringList &row) override;
+    bool rowCut() const override { return lastRowCut; }
+    Status status() const override { return state; }
+    void rewind() override { nextRow = 0; state = why.isEmpty() ? Reading : Unreadable; }
+    QString problem() const override { return why; }
+    QString emptyProblem() const override;
+    QStringList sheetNames() const override { return names; }
+
+private:
+    QStringList names;
+    QString open(const QString &sheet);
+
+    QString path;
+    const void *handle = nullptr;
+    unsigned int rowCount = 0;
+    unsigned short columnCount = 0;
+    unsigned int nextRow = 0;
+    Status state = Reading;
+    QString why;
+    bool lastRowCut = false;
+};
+
+// True when the file holds a password-protected workbook of the newer format,
+// which is stored in the container of the older one.
+bool isEncryptedWorkbook(const QString &path);

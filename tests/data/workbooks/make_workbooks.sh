@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Makes the workbooks of the generation tests, once; they are committed as made.
+# openpyxl.xlsx is saved by openpyxl (inline strings, no cached formula values);
+# libreoffice.xlsx and workbook.xls are the same rows saved by
+# LibreOffice (shared strings, formulas with their cached values); the damaged
+# files are cut or altered copies; encrypted.xlsx is written by hand below
+# (LibreOffice's store with a password gave a plain one). Needs python3-openpyxl,
+# libreoffice-calc-nogui.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")"
+python=/usr/bin/python3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+"$python" - <<'PY'
+import datetime
+import openpyxl
+
+def rows(ws, hidden_name=None):
+    ws.append(["名称", "内容"])
+    ws.append(["共享", "中文内容：你好世界"])
+    ws.append(["日本語", "こんにちは、世界"])
+    ws.append(["emoji", "😀🎉 OK"])
+    ws.append(["身份证", "110105199003071234"])
+    ws.append(["EAN", 6901234567892])
+    ws.append(["日期", datetime.date(2024, 3, 5)])
+    ws["B7"].number_format = "yyyy/m/d"
+    ws.append(["时间", datetime.datetime(2024, 3, 5, 14, 30)])
+    ws["B8"].number_format = "yyyy-mm-dd hh:mm"
+    ws.append(["公式", "=B6+1"])
+    ws.append(["合并", "合并单元格"])
+    ws.append(["下一行", None])
+    ws.merge_cells("B10:B11")
+    ws.append(["小数", 3.14])
+    ws.append(["前导零", 123])
+    ws["B13"].number_format = "000000"
+    # An empty trailing row that still holds a formatted cell.
+    ws["A14"].number_format = "0.00"
+
+def workbook(with_hidden):
+    wb = openpyxl.Workbook()
+    first = wb.active
+    if with_hidden:
+        first.title = "隐藏"
+        first.append(["名称", "内容"])
+        first.append(["不该读取", "hidden"])
+        first.sheet_state = "hidden"
+        rows(wb.create_sheet("名单"))
+    else:
+        first.title = "名单"
+        rows(first)
+    other = wb.create_sheet("其他")
+    other.append(["名称", "内容"])
+    other.append(["另一表", "第二张表的内容"])
+    return wb
+
+wb = workbook(True)
+wb.active = 1
+wb.save("openpyxl.xlsx")
+workbook(False).save("/tmp/" + "glyphora-for-xls.xlsx")
+PY
+mv /tmp/glyphora-for-xls.xlsx "$work/for-xls.xlsx"
+
+# LibreOffice saves the same rows again, computing the formula's value.
+cp openpyxl.xlsx "$work/libreoffice-source.xlsx"
+soffice --headless -env:UserInstallation=file://$work/profile --convert-to xlsx:"Calc MS Excel 2007 XML" \
+  --outdir "$work/lo" "$work/libreoffice-source.xlsx" >/dev/null
+mv "$work/lo/libreoffice-source.xlsx" libreoffice.xlsx
+soffice --headless -env:UserInstallation=file://$work/profile --convert-to xls:"MS Excel 97" \
+  --outdir "$work/lo" "$work/for-xls.xlsx" >/dev/null
+mv "$work/lo/for-xls.xls" workbook.xls
+
+# Not workbooks, or no longer whole ones.
+printf '名称,内容\na,b\n' >renamed_csv.xlsx
+head -c 2000 libreoffice.xlsx >truncated.xlsx
+"$python" - <<'PY'
+import zipfile
+data = bytearray(open("libreoffice.xlsx", "rb").read())
+info = zipfile.ZipFile("libreoffice.xlsx").getinfo("xl/worksheets/sheet2.xml")
+# Past the local header, in the middle of the packed rows.
+start = info.header_offset + 30 + len(info.filename) + len(info.extra) + info.compress_size // 2
+for i in range(start, start + 16):
+    data[i] ^= 0x5A
+open("corrupted.xlsx", "wb").write(bytes(data))
+PY
+
+# A password-protected workbook is a compound file naming EncryptionInfo and
+# EncryptedPackage streams; their names are enough to be refused, so no payload.
+"$python" - <<'PY'
+import struct
+header = bytearray(512)
+header[0:8] = bytes.fromhex("D0CF11E0A1B11AE1")
+struct.pack_into("<HHHHH", header, 24, 0x3E, 3, 0xFFFE, 9, 6)
+directory = bytearray()
+for name in ["Root Entry", "EncryptionInfo", "EncryptedPackage"]:
+    entry = bytearray(128)
+    encoded = (name + "\0").encode("utf-16-le")
+    entry[0:len(encoded)] = encoded
+    struct.pack_into("<H", entry, 64, len(encoded))
+    directory += entry
+open("encrypted.xlsx", "wb").write(bytes(header + directory + bytes(128)))
+PY
