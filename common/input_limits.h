@@ -22,6 +22,10 @@ constexpr qint64 maxPixelsInFlight = 2 * maxPicturePixels;
 // repeating one scan thousands of times would keep the decoder busy for minutes.
 constexpr int maxJpegScans = 64;
 
+// Places looking like a finder pattern in one picture the detectors are given:
+// room for a sheet of a hundred codes, while their time grows with the cube.
+constexpr int maxFinderLookalikes = 600;
+
 // Longest content any QR code can hold: 7,089 digits in numeric mode. Longer
 // content fails at once instead of keeping the encoder busy.
 constexpr int maxContentDigits = 7089;
