@@ -183,6 +183,11 @@ void TestQrDecoder::decode_data()
     // The detectors try every three finder patterns: hundreds are a sheet of codes, thousands are refused.
     QTest::newRow("beside 200 finder look-alikes") << "both" << "a.png" << encoded(amongFinderLookalikes(code, 200)) << chinese;
     QTest::newRow("beside 1600 finder look-alikes") << "both" << "a.png" << encoded(amongFinderLookalikes(code, 1600)) << "";
+    // A dashed path of thousands of segments takes Qt minutes to draw: refused.
+    QByteArray dashed = "<svg xmlns='http://www.w3.org/2000/svg' width='1000' height='1000'><path d='M0 0";
+    for (int i = 1; i <= 20000; ++i)
+        dashed += " L" + QByteArray::number(i * 37 % 1000) + ' ' + QByteArray::number(i * 53 % 1000);
+    QTest::newRow("dashed SVG path") << "zxing" << "a.svg" << dashed + "' stroke='black' stroke-dasharray='1 1'/></svg>" << "";
     // Light on dark, faded: read by ZXing-C++ once the picture is inverted, equalised.
     QImage inverted = bytesImage(url.toUtf8()), faded = inverted.convertToFormat(QImage::Format_Grayscale8);
     inverted.invertPixels();
