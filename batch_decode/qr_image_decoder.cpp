@@ -1,6 +1,7 @@
 #include "batch_decode/qr_image_decoder.h"
 
 #include "batch_decode/cnn_reader.h"
+#include "batch_decode/finder_lookalikes.h"
 #include "batch_decode/found_code.h"
 #include "batch_decode/grey_picture.h"
 #include "batch_decode/picture_variants.h"
@@ -29,7 +30,7 @@ QString decodeQrImage(const QString &picturePath, DecodeEngines engines, CnnRead
     const PixelHold pixelHold;
     try {
         const cv::Mat grey = readGreyPicture(picturePath);
-        if (grey.empty())
+        if (grey.empty() || tooManyFinderLookalikes(grey))
             return QString();
         QList<FoundCode> codes;
         if (engines != DecodeEngines::Cnn || !cnn)

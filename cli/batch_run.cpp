@@ -1,27 +1,47 @@
 #include "cli/batch_run.h"
 
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QThread>
 #include <QTimer>
 
 #include <csignal>
-#include <cstdlib>
 #include <cstdio>
+
+#include <unistd.h>
 
 namespace {
 
 volatile std::sig_atomic_t interruptRequested = 0;
 // How long the item in hand may take to finish once a run is interrupted.
-constexpr qint64 interruptGraceMs = 4000;
+constexpr unsigned interruptGraceSeconds = 4;
+const char interruptedText[] = "已中断：已生成的文件保留在保存文件夹中\n";
+
+// A picture can hold a decoder far longer than a user waits: past the grace
+// the program ends, the files finished so far kept as they are.
+void onGraceOver(int)
+{
+    ssize_t written = write(STDERR_FILENO, interruptedText, sizeof interruptedText - 1);
+    (void)written;
+    _exit(interruptedExitCode);
+}
 
 void onInterrupt(int signal)
 {
     interruptRequested = 1;
     // A second Ctrl+C (or SIGTERM) ends the program at once.
     std::signal(signal, SIG_DFL);
+    // The clock runs in the kernel, so it ends the program even while no thread
+    // looks at the flag: before the run starts or with every thread in a decoder.
+    alarm(interruptGraceSeconds);
 }
 
+}
+
+void installInterruptHandler()
+{
+    std::signal(SIGALRM, onGraceOver);
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
 }
 
 int runOnWorkerThread(QObject *worker, const std::function<void()> &start, ReportPrinter &printer)
@@ -34,34 +54,20 @@ int runOnWorkerThread(QObject *worker, const std::function<void()> &start, Repor
     QObject::connect(&thread, &QThread::finished, &loop, &QEventLoop::quit);
     // Only a flag may be set in a signal handler; the thread is told from here.
     QTimer interruptWatch;
-    QElapsedTimer sinceInterrupt;
-    QObject::connect(&interruptWatch, &QTimer::timeout, [&thread, &sinceInterrupt] {
-        if (!interruptRequested)
-            return;
-        thread.requestInterruption();
-        // A picture can hold a decoder far longer than a user waits: past the grace
-        // the program ends, the files finished so far kept as they are.
-        if (!sinceInterrupt.isValid())
-            sinceInterrupt.start();
-        else if (sinceInterrupt.elapsed() > interruptGraceMs) {
-            fputs("已中断：已生成的文件保留在保存文件夹中\n", stderr);
-            std::_Exit(interruptedExitCode);
-        }
+    QObject::connect(&interruptWatch, &QTimer::timeout, [&thread] {
+        if (interruptRequested)
+            thread.requestInterruption();
     });
     interruptWatch.start(50);
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
     QMetaObject::invokeMethod(worker, start, Qt::QueuedConnection);
     thread.start();
     loop.exec();
     thread.wait();
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
     if (!interruptRequested) {
         printer.finish(printer.exitCode(), false);
         return printer.exitCode();
     }
     printer.finish(interruptedExitCode, true);
-    fputs("已中断：已生成的文件保留在保存文件夹中\n", stderr);
+    fputs(interruptedText, stderr);
     return interruptedExitCode;
 }

@@ -10,6 +10,11 @@
 // Exit code of a run stopped by Ctrl+C or SIGTERM (128 + SIGINT, as shells report Ctrl+C).
 constexpr int interruptedExitCode = 130;
 
+// Makes Ctrl+C and SIGTERM ask a run to stop, and end the program with
+// interruptedExitCode a few seconds later if the run has not stopped by then.
+// Called first in main, so that a signal is never lost before the run begins.
+void installInterruptHandler();
+
 // Moves the parentless worker onto a thread of its own, calls start there and
 // waits until the worker has deleted itself. Ctrl+C and SIGTERM ask the worker to
 // stop after its items in hand. Returns the printer's exit code, or interruptedExitCode,

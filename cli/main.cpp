@@ -208,6 +208,7 @@ const QVector<Command> commands = {
 
 int main(int argc, char *argv[])
 {
+    installInterruptHandler();
     qInstallMessageHandler(printQtMessage);
     QStringList words;
     for (int i = 1; i < argc; ++i)

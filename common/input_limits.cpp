@@ -3,6 +3,7 @@
 #include <QIODevice>
 #include <QImageReader>
 #include <QString>
+#include <QXmlStreamReader>
 
 #include <cstring>
 
@@ -190,6 +191,29 @@ int jpegScanCount(QIODevice *device)
     return scans;
 }
 
+// Drawing commands in an SVG file: path letters and point pairs of polylines and
+// polygons, each dash counted once per command for a dashed file. Stops past the limit.
+qint64 svgDrawingCost(QIODevice *device)
+{
+    QXmlStreamReader xml(bytesAt(device, 0, device ? device->size() : 0));
+    qint64 commands = 0;
+    bool dashed = false;
+    while (!xml.atEnd() && commands <= maxSvgDrawingCost) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const QXmlStreamAttributes attributes = xml.attributes();
+        const QStringRef style = attributes.value(QLatin1String("style"));
+        if (!attributes.value(QLatin1String("stroke-dasharray")).isEmpty() || style.contains(QLatin1String("dasharray")))
+            dashed = true;
+        for (const QChar c : attributes.value(QLatin1String("d")))
+            commands += c.isLetter() ? 1 : 0;
+        const QStringRef points = attributes.value(QLatin1String("points"));
+        commands += points.isEmpty() ? 0 : points.count(QLatin1Char(',')) + 1;
+    }
+    // A dashed stroke is cut into pieces along every command: far slower to draw.
+    return dashed ? commands * svgDashCost : commands;
+}
+
 } // namespace
 
 QSize decodedPictureSize(QImageReader &reader)
@@ -217,6 +241,8 @@ bool pictureSizeAllowed(QImageReader &reader)
 bool pictureTooComplex(QImageReader &reader)
 {
     const QByteArray format = reader.format().toLower();
+    if (format == "svg")
+        return svgDrawingCost(reader.device()) > maxSvgDrawingCost;
     return (format == "jpeg" || format == "jpg") && jpegScanCount(reader.device()) > maxJpegScans;
 }
 

@@ -22,6 +22,16 @@ constexpr qint64 maxPixelsInFlight = 2 * maxPicturePixels;
 // repeating one scan thousands of times would keep the decoder busy for minutes.
 constexpr int maxJpegScans = 64;
 
+// Drawing commands an SVG picture may hold (path commands, polyline points),
+// each counted svgDashCost times in a file that dashes its strokes: a path of
+// 20,000 dashed segments keeps Qt drawing for minutes and then past all memory.
+constexpr qint64 maxSvgDrawingCost = 200'000;
+constexpr qint64 svgDashCost = 50;
+
+// Places looking like a finder pattern in one picture the detectors are given:
+// room for a sheet of a hundred codes, while their time grows with the cube.
+constexpr int maxFinderLookalikes = 600;
+
 // Longest content any QR code can hold: 7,089 digits in numeric mode. Longer
 // content fails at once instead of keeping the encoder busy.
 constexpr int maxContentDigits = 7089;
@@ -69,7 +79,8 @@ QSize decodedPictureSize(QImageReader &reader);
 bool pictureSizeAllowed(QImageReader &reader);
 
 // True for a picture whose decoding would take out of all proportion to its
-// pixels: a JPEG file of more than maxJpegScans scans.
+// pixels: a JPEG file of more than maxJpegScans scans, an SVG file of a drawing
+// cost past maxSvgDrawingCost.
 bool pictureTooComplex(QImageReader &reader);
 
 // False for content that no QR code can hold: its digits, alphanumeric characters

@@ -90,6 +90,24 @@ QByteArray iconHolding(const QByteArray &png)
     return QByteArray("\0\0\1\0\1\0", 6) + entry + png;
 }
 
+// The code in the top left corner of a 1000 x 1000 picture, beside rows of
+// finder look-alikes (modules of 3 pixels, one every 24 pixels) until count.
+QImage amongFinderLookalikes(const QImage &code, int count)
+{
+    QImage image(1000, 1000, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.drawImage(0, 0, code);
+    for (int y = 0; y + 24 <= 1000 && count > 0; y += 24) {
+        for (int x = y < code.height() ? code.width() : 0; x + 24 <= 1000 && count > 0; x += 24, --count) {
+            painter.fillRect(x, y, 21, 21, Qt::black);
+            painter.fillRect(x + 3, y + 3, 15, 15, Qt::white);
+            painter.fillRect(x + 6, y + 6, 9, 9, Qt::black);
+        }
+    }
+    return image;
+}
+
 // A progressive JPEG file of the picture whose last scan comes extraScans times more.
 QByteArray progressiveJpeg(const QImage &image, int extraScans)
 {
@@ -162,6 +180,14 @@ void TestQrDecoder::decode_data()
     QTest::newRow("JPEG of too many scans") << "zxing" << "a.jpg" << progressiveJpeg(code, maxJpegScans) << "";
     // A picture swapped for a FIFO after the listing: refused, not waited on.
     QTest::newRow("FIFO") << "zxing" << "a.png" << QByteArray("<fifo>") << "";
+    // The detectors try every three finder patterns: hundreds are a sheet of codes, thousands are refused.
+    QTest::newRow("beside 200 finder look-alikes") << "both" << "a.png" << encoded(amongFinderLookalikes(code, 200)) << chinese;
+    QTest::newRow("beside 1600 finder look-alikes") << "both" << "a.png" << encoded(amongFinderLookalikes(code, 1600)) << "";
+    // A dashed path of thousands of segments takes Qt minutes to draw: refused.
+    QByteArray dashed = "<svg xmlns='http://www.w3.org/2000/svg' width='1000' height='1000'><path d='M0 0";
+    for (int i = 1; i <= 20000; ++i)
+        dashed += " L" + QByteArray::number(i * 37 % 1000) + ' ' + QByteArray::number(i * 53 % 1000);
+    QTest::newRow("dashed SVG path") << "zxing" << "a.svg" << dashed + "' stroke='black' stroke-dasharray='1 1'/></svg>" << "";
     // Light on dark, faded: read by ZXing-C++ once the picture is inverted, equalised.
     QImage inverted = bytesImage(url.toUtf8()), faded = inverted.convertToFormat(QImage::Format_Grayscale8);
     inverted.invertPixels();
