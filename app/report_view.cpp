@@ -40,6 +40,7 @@ QLabel *makeLabel(const QString &name, QWidget *parent)
 
 // The list of written files may be long: beyond this many lines it scrolls.
 const int progressLinesShown = 12;
+const int progressLinesSqueezed = 3;
 
 } // namespace
 
@@ -236,8 +237,11 @@ void ReportView::showProgress()
     }
     progressArea->setVisible(!progressText.isEmpty());
     const bool tooWide = progressLabel->minimumSizeHint().width() > progressArea->viewport()->width();
-    progressArea->setFixedHeight(qMin(progressLabel->sizeHint().height(), progressLinesShown * metrics.lineSpacing())
-                                 + (tooWide ? progressArea->horizontalScrollBar()->sizeHint().height() : 0));
+    const int bar = tooWide ? progressArea->horizontalScrollBar()->sizeHint().height() : 0;
+    const int wanted = qMin(progressLabel->sizeHint().height(), progressLinesShown * metrics.lineSpacing());
+    // A window too low for the whole list scrolls it rather than drawing it over the bar.
+    progressArea->setMinimumHeight(qMin(wanted, progressLinesSqueezed * metrics.lineSpacing()) + bar);
+    progressArea->setMaximumHeight(wanted + bar);
 }
 
 void ReportView::showCount(const QString &message)

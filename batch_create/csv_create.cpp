@@ -113,7 +113,7 @@ void CsvCreate::buildForm()
     progressLabel = reportView->progressLabel;
     progressBar = reportView->progressBar;
     reportView->lockWhileRunning({csvPathEdit, savePathEdit, csvRow.chooser, saveRow.chooser, styleChooser,
-                                  formatChoice->parentWidget(), sheetCheck->parentWidget()});
+                                  formatChoice->parentWidget(), sheetCheck->parentWidget(), sheetBox});
     startOnEnter(csvPathEdit, csvCreateBtn);
     startOnEnter(savePathEdit, csvCreateBtn);
 

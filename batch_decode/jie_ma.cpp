@@ -103,7 +103,7 @@ void JieMa::buildForm()
     runtimeLabel = reportView->runtimeLabel;
     progressLabel = reportView->progressLabel;
     progressBar = reportView->progressBar;
-    reportView->lockWhileRunning({jiemaPathEdit, savePathEdit, pictureRow.chooser, saveRow.chooser});
+    reportView->lockWhileRunning({jiemaPathEdit, savePathEdit, pictureRow.chooser, saveRow.chooser, allFormatsCheck, workbookCheck});
     startOnEnter(jiemaPathEdit, jieMaBtn);
     startOnEnter(savePathEdit, jieMaBtn);
 

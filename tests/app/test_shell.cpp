@@ -331,6 +331,9 @@ private slots:
             for (QToolButton *chooser : form->findChildren<QToolButton *>())
                 if (chooser->isEnabled())
                     return false;
+            for (QCheckBox *check : form->findChildren<QCheckBox *>())
+                if (check->isEnabled())
+                    return false;
             return true;
         };
         QVERIFY(inputsLocked());
@@ -444,6 +447,29 @@ private slots:
             if (format == "sheet")
                 QTRY_VERIFY(!form->findChild<QLabel *>("sheetPreview")->pixmap(Qt::ReturnByValue).isNull());
         }
+    }
+
+    void longFileList()
+    {
+        // Twelve CSV links in a 680 high window: the list scrolls instead of running over the bar.
+        QTemporaryDir tmp;
+        MainWidget window;
+        window.resize(1000, 680);
+        window.show();
+        QWidget *form = workPage(&window, 1);
+        auto *view = form->findChild<ReportView *>();
+        view->startRun(tmp.path());
+        QStringList links;
+        for (int i = 1; i <= 12; ++i)
+            links << QStringLiteral("<a href=\"门店%1.csv\">门店%1.csv</a>").arg(i);
+        QMetaObject::invokeMethod(form, "slot_jiema_thread_viewer", Q_ARG(QString, "count"), Q_ARG(QString, "12/12"));
+        QMetaObject::invokeMethod(form, "slot_jiema_thread_viewer", Q_ARG(QString, "progress"), Q_ARG(QString, links.join("<br>")));
+        QMetaObject::invokeMethod(form, "slot_jiema_thread_viewer", Q_ARG(QString, "success"), Q_ARG(QString, "操作完成"));
+        QTest::qWait(50);
+        const auto placed = [form](QWidget *widget) { return QRect(widget->mapTo(form, QPoint()), widget->size()); };
+        QWidget *area = view->progressLabel->parentWidget()->parentWidget();
+        QVERIFY(area->isVisible() && area->height() > 0);
+        QVERIFY2(!placed(area).intersects(placed(view->progressBar)), qPrintable(QStringLiteral("%1 %2").arg(area->height()).arg(form->height())));
     }
 
     void failureTable_data()
