@@ -169,6 +169,7 @@ void CsvCreate::buildOutputRows()
     connect(sheetCheck, &QCheckBox::toggled, this, showSheet);
     connect(sheetLayoutChoice, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &CsvCreate::refreshSheetPreview);
     connect(csvPathEdit, &QLineEdit::editingFinished, this, &CsvCreate::refreshSheetPreview);
+    connect(styleChooser, &StyleChooser::styleChosen, this, &CsvCreate::refreshSheetPreview);
 }
 
 void CsvCreate::refreshSheetPreview()

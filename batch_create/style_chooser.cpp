@@ -51,6 +51,7 @@ void StyleChooser::choose(const BatchStyle &style, const QString &name)
     QSettings settings;
     settings.setValue(QLatin1String(styleKey), QJsonDocument(styleToJson(style)).toJson(QJsonDocument::Compact));
     settings.setValue(QLatin1String(nameKey), name);
+    emit styleChosen();
 }
 
 void StyleChooser::openDialog()

@@ -22,6 +22,10 @@ public:
     // Takes the style for the page's next runs and remembers it.
     void choose(const BatchStyle &style, const QString &name);
 
+signals:
+    // After choose(): what shows the style may draw it again.
+    void styleChosen();
+
 private:
     void openDialog();
 

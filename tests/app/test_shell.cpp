@@ -7,6 +7,7 @@
 #include "app/screen_fit.h"
 #include "app/title_bar.h"
 #include "batch_create/csv_create.h"
+#include "batch_create/style_chooser.h"
 #include "batch_decode/jie_ma.h"
 #include "render/qr_style_record.h"
 #include "tests/support/test_support.h"
@@ -444,8 +445,24 @@ private slots:
             QCOMPARE(form->findChild<QComboBox *>("formatChoice")->currentData().toString(), format == "sheet" ? "png" : format);
             QCOMPARE(form->findChild<QCheckBox *>("sheetCheck")->isChecked(), format == "sheet");
             // The preview of the first page comes without holding up the window.
-            if (format == "sheet")
-                QTRY_VERIFY(!form->findChild<QLabel *>("sheetPreview")->pixmap(Qt::ReturnByValue).isNull());
+            if (format == "sheet") {
+                auto *preview = form->findChild<QLabel *>("sheetPreview");
+                QTRY_VERIFY(!preview->pixmap(Qt::ReturnByValue).isNull());
+                // A style chosen afterwards is drawn in the preview too.
+                auto *chooser = form->findChild<StyleChooser *>();
+                BatchStyle red = chooser->style();
+                red.record.darkModuleColor = red.record.eyeOuterColor = red.record.eyeInnerColor = Qt::red;
+                chooser->choose(red, QStringLiteral("自定义"));
+                const auto hasRed = [preview] {
+                    const QImage shown = preview->pixmap(Qt::ReturnByValue).toImage().convertToFormat(QImage::Format_RGB32);
+                    for (int y = 0; y < shown.height(); ++y)
+                        for (int x = 0; x < shown.width(); ++x)
+                            if (qRed(shown.pixel(x, y)) > 200 && qGreen(shown.pixel(x, y)) < 80)
+                                return true;
+                    return false;
+                };
+                QTRY_VERIFY(hasRed());
+            }
         }
     }
 
