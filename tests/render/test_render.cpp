@@ -513,7 +513,9 @@ void TestRender::reference_data()
 {
     QTest::addColumn<QrStyleRecord>("style");
     QTest::addColumn<QString>("reference");
-    QTest::addColumn<int>("tolerance"); // largest difference of a channel
+    // Largest difference of a channel: antialiased edges differ by a step or two between
+    // the processors Qt picks its drawing code for.
+    QTest::addColumn<int>("tolerance");
     QTest::addColumn<int>("colourType"); // 0 grey, 2 RGB, 4 grey and alpha, 6 RGBA
     const QString url = QStringLiteral("https://example.com/item/1?from=bench");
     QTest::newRow("batch") << batchStyle(QStringLiteral("商品1"), url) << "batch" << 3 << 4;
@@ -529,7 +531,7 @@ void TestRender::reference_data()
     style.eyeInnerColor = QColor(blue);
     style.lightModuleColor = QColor(0xff, 0xee, 0x80);
     style.lightModuleSize = 30;
-    QTest::newRow("round, circle eyes, top") << style << "round" << 0 << 6;
+    QTest::newRow("round, circle eyes, top") << style << "round" << 3 << 6;
     style.labelText = QStringLiteral("中间");
     style.labelPosition = QStringLiteral("center");
     style.moduleShape = 2;
@@ -537,7 +539,7 @@ void TestRender::reference_data()
     style.margin = 12;
     style.canvasColor = QColor(0x80, 0xc0, 0xff);
     style.canvasAlpha = 0.6;
-    QTest::newRow("connected, rounded eyes, centre") << style << "connected" << 0 << 6;
+    QTest::newRow("connected, rounded eyes, centre") << style << "connected" << 3 << 6;
     style = batchStyle(QString(), QStringLiteral("plain timing 0123456789"));
     style.imageSize = 200;
     style.plainTimingModules = true;
