@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QPainter>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <initializer_list>
@@ -108,10 +109,20 @@ QrSymbol encodeSymbol(const QrStyleRecord &style)
     if (style.encodeMode != QR_MODE_8 && style.encodeMode != QR_MODE_KANJI)
         return nullptr;
     const QByteArray bytes = style.content.toUtf8();
-    return QrSymbol(QRcode_encodeString(bytes.constData(), style.version,
-                                        static_cast<QRecLevel>(style.errorCorrectionLevel),
-                                        static_cast<QRencodeMode>(style.encodeMode),
-                                        style.caseSensitive ? 1 : 0));
+    const bool ascii = std::all_of(bytes.cbegin(), bytes.cend(), [](char c) { return uchar(c) < 0x80; });
+    if (ascii || style.encodeMode != QR_MODE_8)
+        return QrSymbol(QRcode_encodeString(bytes.constData(), style.version,
+                                            static_cast<QRecLevel>(style.errorCorrectionLevel),
+                                            static_cast<QRencodeMode>(style.encodeMode),
+                                            style.caseSensitive ? 1 : 0));
+    // Bytes without a character set are read as Latin-1 or guessed as Shift-JIS by many
+    // readers ("Müller", "こんにちは" come out garbled): say UTF-8 (ECI 26) before them.
+    const std::unique_ptr<QRinput, decltype(&QRinput_free)> input(
+        QRinput_new2(style.version, static_cast<QRecLevel>(style.errorCorrectionLevel)), &QRinput_free);
+    if (!input || QRinput_appendECIheader(input.get(), 26) != 0
+        || QRinput_append(input.get(), QR_MODE_8, bytes.size(), reinterpret_cast<const unsigned char *>(bytes.constData())) != 0)
+        return nullptr;
+    return QrSymbol(QRcode_encodeInput(input.get()));
 }
 
 QVector<QPoint> alignmentCentres(int width)

@@ -31,11 +31,13 @@ namespace {
 
 // Runs a worker on its own thread as the page does, and returns its reports as "type|message",
 // the elapsed time replaced by "*".
-QStringList runGeneration(const QString &csvPath, const QString &savePath, const QString &styleType, int jobs = 0)
+QStringList runGeneration(const QString &csvPath, const QString &savePath, const QString &styleType, int jobs = 0,
+                          const QString &sheet = QString())
 {
     QStringList reports;
     auto *worker = new BatchCreate;
     worker->setJobs(jobs);
+    worker->setSheet(sheet);
     QPointer<QThread> thread = moveToWorkerThread(worker);
     QObject::connect(worker, &BatchCreate::returnResult, worker,
                      [&reports](const QString &type, const QString &message) { reports << type + '|' + message; },
@@ -226,6 +228,20 @@ void TestBatchCreate::readWorkbook()
     }
     QCOMPARE(reader->status(), RowReader::Finished);
     QCOMPARE(rows, table);
+
+    // Each data row's picture holds exactly its cell's text, read back by another decoder;
+    // rows without content, the merged area's lower cell and trailing empty rows draw none.
+    QTemporaryDir tmp;
+    runGeneration(QStringLiteral(GLYPHORA_TEST_DATA "/workbooks/") + file, tmp.path(), QStringLiteral("qrcustom"), 0, sheet);
+    QStringList names;
+    for (const QStringList &row : table.mid(1)) {
+        if (row.value(1).isEmpty())
+            continue;
+        names << row.first() + QStringLiteral(".png");
+        QCOMPARE(decodeQrCode(tmp.filePath(names.last())), row.at(1));
+    }
+    names.sort();
+    QCOMPARE(pictureNames(tmp.path()), names);
 }
 
 void TestBatchCreate::run_data()

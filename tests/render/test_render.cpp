@@ -137,7 +137,9 @@ void TestRender::roundTrip_data()
     QTest::addColumn<QPoint>("shapes"); // module, eye
     QTest::addColumn<int>("level");
     for (const QString &text : {QStringLiteral("a"), QStringLiteral("Tab\tand \"quotes\", <tags> & more\nline 2"),
-                                QStringLiteral("北京市海淀区中关村大街1号 电话：010-12345678"), QStringLiteral("价格 ¥100 😀 OK")})
+                                QStringLiteral("北京市海淀区中关村大街1号 电话：010-12345678"), QStringLiteral("价格 ¥100 😀 OK"),
+                                // Read as Shift-JIS or Latin-1 by readers guessing a character set.
+                                QStringLiteral("こんにちは、世界"), QStringLiteral("Müller ｱｲｳ")})
         QTest::addRow("%s", qPrintable(text.left(16))) << text << 0 << QPoint() << 1;
     // Dense codes through length alone: versions 33 and 40 at level M.
     const QString ascii = QStringLiteral("Glyphora-0123/abc?").repeated(128);
@@ -177,7 +179,18 @@ void TestRender::roundTrip()
     QCOMPARE(decodeQrCode(half), expected);
     // The finder is seven of the symbol's modules wide: the version and level reached the encoder.
     const QByteArray bytes = expected.toUtf8();
-    const int modules = QrSymbol(QRcode_encodeString(bytes.constData(), version, QRecLevel(level), QR_MODE_8, 1))->width + 2;
+    QrSymbol symbol;
+    if (bytes == expected.toLatin1()) {
+        symbol.reset(QRcode_encodeString(bytes.constData(), version, QRecLevel(level), QR_MODE_8, 1));
+    } else {
+        // Text beyond ASCII goes in one byte segment after a UTF-8 character-set mark.
+        QRinput *input = QRinput_new2(version, QRecLevel(level));
+        QRinput_appendECIheader(input, 26);
+        QRinput_append(input, QR_MODE_8, bytes.size(), reinterpret_cast<const unsigned char *>(bytes.constData()));
+        symbol.reset(QRcode_encodeInput(input));
+        QRinput_free(input);
+    }
+    const int modules = symbol->width + 2;
     if (shapes.isNull())
         QVERIFY(qAbs(finder(image).y() - 7.0 * image.width() / modules) <= 2);
     // Dense codes grow to four pixels a module, caption band with them; the others keep 500.
