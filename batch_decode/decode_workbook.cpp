@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QIODevice>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <xlsxwriter.h>
@@ -116,7 +117,12 @@ bool DecodeWorkbook::addRow(const QString &fileName, const QString &content)
 bool DecodeWorkbook::writeCell(int column, const QString &text)
 {
     widths[column] = qMax(widths[column], displayWidth(text));
-    return worksheet_write_string(sheet, row, lxw_col_t(column), text.toUtf8().constData(), textFormat) == LXW_NO_ERROR;
+    // The writer stores control characters as "_x0001_", which Excel reads back as the
+    // character; text that already reads so must keep its underscore ("_x005F_").
+    static const QRegularExpression escapeLike(QStringLiteral("_(x[0-9A-Fa-f]{4}_)"));
+    QString stored = text;
+    stored.replace(escapeLike, QStringLiteral("_x005F_\\1"));
+    return worksheet_write_string(sheet, row, lxw_col_t(column), stored.toUtf8().constData(), textFormat) == LXW_NO_ERROR;
 }
 
 void DecodeWorkbook::fitColumns()
