@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QRegularExpression>
 #include <QXmlStreamReader>
 
 #include <zip.h>
@@ -18,7 +19,8 @@ class ZipPart
 public:
     ZipPart(zip_t *archive, const QString &name)
     {
-        const zip_int64_t index = zip_name_locate(archive, name.toUtf8().constData(), 0);
+        // Part names are compared without case in a package.
+        const zip_int64_t index = zip_name_locate(archive, name.toUtf8().constData(), ZIP_FL_NOCASE);
         file = index < 0 ? nullptr : zip_fopen_index(archive, zip_uint64_t(index), 0);
     }
     ~ZipPart()
@@ -98,6 +100,24 @@ QString targetPart(const QString &folder, const QString &target)
 {
     const QString path = target.startsWith(QLatin1Char('/')) ? target.mid(1) : folder + target;
     return QDir::cleanPath(path);
+}
+
+// Text as Excel shows it: characters that XML cannot hold are stored as "_x000D_",
+// and an underscore that would read so as "_x005F_".
+QString unescaped(QString text)
+{
+    if (!text.contains(QLatin1String("_x")))
+        return text;
+    static const QRegularExpression escape(QStringLiteral("_x([0-9A-Fa-f]{4})_"));
+    QString shown;
+    int from = 0;
+    for (QRegularExpressionMatchIterator i = escape.globalMatch(text); i.hasNext();) {
+        const QRegularExpressionMatch match = i.next();
+        shown += text.midRef(from, match.capturedStart() - from);
+        shown += QChar(match.capturedRef(1).toUShort(nullptr, 16));
+        from = match.capturedEnd();
+    }
+    return shown + text.midRef(from);
 }
 
 QString folderOf(const QString &part)
@@ -180,8 +200,9 @@ QString XlsxReader::open(const QString &sheet)
     }
     if (workbook.damaged)
         return damagedText;
+    // Chart sheets have no part here: the first visible sheet of cells is read.
     const auto chosen = std::find_if(sheets.cbegin(), sheets.cend(), [&sheet](const Sheet &s) {
-        return sheet.isEmpty() ? !s.hidden : s.name == sheet;
+        return sheet.isEmpty() ? !s.hidden && !s.part.isEmpty() : s.name == sheet;
     });
     if (chosen == sheets.cend() && sheet.isEmpty())
         return QStringLiteral("没有可见的工作表");
@@ -237,7 +258,7 @@ QString XlsxReader::readSharedStrings(const QString &partName)
             chars += text.size() + 16;
             if (chars > maxSharedTextChars)
                 return tooLargeText;
-            sharedStrings.append(text);
+            sharedStrings.append(unescaped(text));
         } else if (part.startOf("t")) {
             inText = true;
         } else if (part.endOf("t")) {
@@ -433,6 +454,8 @@ void XlsxReader::endCell()
         text = parse.value.left(16).replace(QLatin1Char('T'), QLatin1Char(' '));
         if (text.endsWith(QLatin1String(" 00:00")) || text.size() <= 10)
             text.truncate(10);
+    } else if (parse.type == QLatin1String("str") || parse.type == QLatin1String("inlineStr")) {
+        text = unescaped(parse.value);
     } else {
         text = parse.value;
     }
