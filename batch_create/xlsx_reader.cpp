@@ -258,7 +258,8 @@ QString XlsxReader::readSharedStrings(const QString &partName)
             chars += text.size() + 16;
             if (chars > maxSharedTextChars)
                 return tooLargeText;
-            sharedStrings.append(unescaped(text));
+            sharedText += unescaped(text).toUtf8();
+            sharedEnds.append(sharedText.size());
         } else if (part.startOf("t")) {
             inText = true;
         } else if (part.endOf("t")) {
@@ -444,7 +445,10 @@ void XlsxReader::endCell()
     if (parse.type == QLatin1String("s")) {
         bool ok = false;
         const int index = parse.value.toInt(&ok);
-        text = ok ? sharedStrings.value(index) : QString();
+        if (ok && index >= 0 && index < sharedEnds.size()) {
+            const int start = index == 0 ? 0 : sharedEnds.at(index - 1);
+            text = QString::fromUtf8(sharedText.constData() + start, sharedEnds.at(index) - start);
+        }
     } else if (parse.type == QLatin1String("b")) {
         text = parse.value == QLatin1String("1") ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
     } else if (parse.type.isEmpty() || parse.type == QLatin1String("n")) {

@@ -74,7 +74,11 @@ private:
     zip *archive = nullptr;
     QString sheetPart;
     std::unique_ptr<ZipPart> sheetXml;
-    QStringList sharedStrings;
+    // The shared strings as UTF-8, one after another, and where each ends: a
+    // workbook of many rows holds a string or two for each, and a QString apiece
+    // would take several times their size.
+    QByteArray sharedText;
+    QVector<int> sharedEnds;
     QVector<CellFormat> styles;
     QVector<QRect> merges;
     bool date1904 = false;
