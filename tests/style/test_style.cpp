@@ -214,7 +214,7 @@ void TestStyle::previewSample()
     QFETCH(QString, content);
     QTemporaryDir tmp;
     QVERIFY(writeFile(tmp.filePath(QStringLiteral("a.csv")), bytes));
-    const PreviewSample sample = ::previewSample(tmp.filePath(QStringLiteral("a.csv")));
+    const PreviewSample sample = ::previewSample(tmp.filePath(QStringLiteral("a.csv")), QString());
     QCOMPARE(sample.name, name);
     QCOMPARE(sample.content, content);
 }
@@ -239,7 +239,7 @@ void TestStyle::previewLeavesTheCallerFree()
 
 void TestStyle::dialog()
 {
-    StyleDialog dialog(batchPreset(), QStringLiteral("默认"), QString());
+    StyleDialog dialog(batchPreset(), QStringLiteral("默认"), QString(), QString());
     auto *check = dialog.findChild<QLabel *>(QStringLiteral("previewCheck"));
     QTRY_COMPARE_WITH_TIMEOUT(check->text(), QStringLiteral("预览的二维码可以识别"), 30000);
 
@@ -280,7 +280,7 @@ void TestStyle::dialogReopens()
     if (row < 0)
         style.record.darkModuleColor = QColor(10, 80, 20);
     const QLineEdit csvPath;
-    StyleChooser chooser(&csvPath);
+    StyleChooser chooser(&csvPath, nullptr);
     chooser.choose(style, name);
     bool checked = false;
     QTimer::singleShot(0, [&] {
@@ -314,7 +314,7 @@ void TestStyle::pageRunsTheRememberedStyle()
     BatchStyle print;
     QVERIFY(findStylePreset(QStringLiteral("print"), &print));
     const QLineEdit csvPath;
-    StyleChooser(&csvPath).choose(print, QStringLiteral("印刷"));
+    StyleChooser(&csvPath, nullptr).choose(print, QStringLiteral("印刷"));
 
     QTemporaryDir tmp;
     QVERIFY(writeFile(tmp.filePath(QStringLiteral("a.csv")), "h\nx,hello\n"));
