@@ -49,7 +49,7 @@ void SheetList::reload()
     const QString path = pathEdit->text().trimmed();
     const int request = ++asked;
     // The names of another file never stay: a run would look for their sheet in this one.
-    if (path != listedPath)
+    if (count() > 0 && path != listedPath)
         list(QString(), Names());
     if (!isWorkbookName(path) || !QFileInfo(path).isFile()) {
         answered = request;
