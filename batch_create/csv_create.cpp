@@ -10,6 +10,7 @@
 #include "batch_create/heading_check.h"
 #include "batch_create/row_reader.h"
 #include "batch_create/sheet_create.h"
+#include "batch_create/sheet_list.h"
 #include "batch_create/sheet_preview.h"
 #include "batch_create/style_chooser.h"
 #include "common/report_text.h"
@@ -36,10 +37,26 @@ namespace {
 
 const QString csvPathKey = QStringLiteral("paths/csvFile");
 const QString savePathKey = QStringLiteral("paths/codesFolder");
+const QString workbookSheetKey = QStringLiteral("paths/workbookSheet");
 const QString formatKey = QStringLiteral("output/format");
 const QString sheetKey = QStringLiteral("output/sheet");
 const QString sheetLayoutKey = QStringLiteral("output/sheetLayout");
 constexpr int previewWidth = 150;
+
+// The result of work done off this thread: the page waits for it without freezing,
+// its start button off meanwhile.
+template <typename T> T awaitResult(QPushButton *start, const QFuture<T> &future)
+{
+    start->setEnabled(false);
+    QFutureWatcher<T> watcher;
+    QEventLoop loop;
+    QObject::connect(&watcher, &QFutureWatcher<T>::finished, &loop, &QEventLoop::quit);
+    watcher.setFuture(future);
+    if (!watcher.isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    start->setEnabled(true);
+    return watcher.result();
+}
 
 } // namespace
 
@@ -56,6 +73,7 @@ CsvCreate::CsvCreate(QWidget *parent)
     pageLayout->setSpacing(0);
 
     const QSettings settings;
+    sheetBox->prefer(settings.value(csvPathKey).toString().trimmed(), settings.value(workbookSheetKey).toString());
     csvPathEdit->setText(settings.value(csvPathKey).toString());
     savePathEdit->setText(settings.value(savePathKey).toString());
     formatChoice->setCurrentIndex(qMax(0, formatChoice->findData(settings.value(formatKey))));
@@ -85,27 +103,15 @@ void CsvCreate::buildForm()
                                        QStringLiteral("savePathEdit"), QStringLiteral("选择目录.."), QStringLiteral("selectPathBtn"));
     csvPathEdit = csvRow.edit;
     savePathEdit = saveRow.edit;
-    styleChooser = new StyleChooser(csvPathEdit, contentFrame);
+    auto *sheetLabel = new QLabel(QStringLiteral("工作表："), contentFrame);
+    sheetBox = new SheetList(csvPathEdit, sheetLabel, contentFrame);
+    styleChooser = new StyleChooser(csvPathEdit, sheetBox, contentFrame);
     gridLayout->addWidget(styleChooser, 0, 3, 2, 1);
     buildOutputRows();
-    sheetBox = new QComboBox(contentFrame);
-    sheetBox->setObjectName(QStringLiteral("sheetBox"));
-    sheetBox->setToolTip(QStringLiteral("读取的工作表"));
-    sheetBox->hide();
-    auto *sheetLabel = new QLabel(QStringLiteral("工作表："), contentFrame);
-    sheetLabel->hide();
     // Below the output rows: the list shows only for a workbook.
     const int sheetLine = gridLayout->rowCount();
     gridLayout->addWidget(sheetLabel, sheetLine, 0);
     gridLayout->addWidget(sheetBox, sheetLine, 1);
-    connect(csvPathEdit, &QLineEdit::textChanged, this, [this, sheetLabel](const QString &text) {
-        const QString path = text.trimmed();
-        sheetBox->clear();
-        if (isWorkbookName(path) && QFileInfo(path).isFile())
-            sheetBox->addItems(openRowReader(path)->sheetNames());
-        sheetBox->setVisible(sheetBox->count() > 0);
-        sheetLabel->setVisible(sheetBox->count() > 0);
-    });
     reportView = new ReportView(gridLayout, QStringLiteral("csvCreateBtn"));
     csvCreateBtn = reportView->startButton;
     resultLabel = reportView->resultLabel;
@@ -169,6 +175,7 @@ void CsvCreate::buildOutputRows()
     connect(sheetCheck, &QCheckBox::toggled, this, showSheet);
     connect(sheetLayoutChoice, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &CsvCreate::refreshSheetPreview);
     connect(csvPathEdit, &QLineEdit::editingFinished, this, &CsvCreate::refreshSheetPreview);
+    connect(sheetBox, &SheetList::sheetChanged, this, &CsvCreate::refreshSheetPreview);
     connect(styleChooser, &StyleChooser::styleChosen, this, &CsvCreate::refreshSheetPreview);
 }
 
@@ -184,7 +191,8 @@ void CsvCreate::refreshSheetPreview()
         if (request == previewRequest)
             sheetPreviewLabel->setPixmap(QPixmap::fromImage(watcher->result()));
     });
-    watcher->setFuture(QtConcurrent::run(sheetPreview, csvPathEdit->text().trimmed(), layout, styleChooser->style(), previewWidth));
+    watcher->setFuture(
+        QtConcurrent::run(sheetPreview, csvPathEdit->text().trimmed(), sheetBox->sheet(), layout, styleChooser->style(), previewWidth));
 }
 
 void CsvCreate::rememberPaths() const
@@ -192,6 +200,7 @@ void CsvCreate::rememberPaths() const
     QSettings settings;
     settings.setValue(csvPathKey, csvPathEdit->text().trimmed());
     settings.setValue(savePathKey, savePathEdit->text().trimmed());
+    settings.setValue(workbookSheetKey, sheetBox->sheet());
     settings.setValue(formatKey, formatChoice->currentData());
     settings.setValue(sheetKey, sheetCheck->isChecked());
     settings.setValue(sheetLayoutKey, sheetLayoutChoice->currentData());
@@ -199,7 +208,11 @@ void CsvCreate::rememberPaths() const
 
 void CsvCreate::on_selectFileBtn_clicked()
 {
+    const QString before = csvPathEdit->text();
     chooseFileInto(this, QStringLiteral("选择CSV或Excel文件"), QStringLiteral("CSV或Excel文件 (*.csv *.xlsx *.xls)"), csvPathEdit);
+    // The same workbook chosen again may have changed its sheets since.
+    if (csvPathEdit->text() == before)
+        sheetBox->reload();
 }
 
 void CsvCreate::on_selectPathBtn_clicked()
@@ -225,16 +238,21 @@ void CsvCreate::on_csvCreateBtn_clicked()
         showPathMessage(QStringLiteral("无法读取CSV文件："), csv);
         return;
     }
+    // Every check and the run read the sheet the list shows once its names are in.
+    sheetBox->waitForNames();
+    const QString sheet = sheetBox->sheet();
     rememberPaths();
-    if (headingLooksLikeData(csv)
-        && !askToConfirm(window(), QStringLiteral("CSV文件的第一行看起来是数据，但它作为标题，不会生成图片。\n仍然开始生成吗？")))
+    // A large workbook takes a while to open.
+    const QString source = isWorkbookName(csv) ? QStringLiteral("工作表") : QStringLiteral("CSV文件");
+    if (awaitResult(csvCreateBtn, QtConcurrent::run(headingLooksLikeData, csv, sheet))
+        && !askToConfirm(window(), QStringLiteral("%1的第一行看起来是数据，但它作为标题，不会生成图片。\n仍然开始生成吗？").arg(source)))
         return;
     if (sheetCheck->isChecked()) {
-        startSheet(csv, save);
+        startSheet(csv, sheet, save);
         return;
     }
     bool skipExisting = false;
-    if (!askAboutExisting(csv, save, &skipExisting))
+    if (!askAboutExisting(csv, sheet, save, &skipExisting))
         return;
     reportView->startRun(save);
 
@@ -242,8 +260,7 @@ void CsvCreate::on_csvCreateBtn_clicked()
     worker->setStyle(styleChooser->style());
     worker->setSkipExisting(skipExisting);
     worker->setFormat(formatChoice->currentData().toString());
-    if (!sheetBox->isHidden())
-        worker->setSheet(sheetBox->currentText());
+    worker->setSheet(sheet);
     runThread = moveToWorkerThread(worker);
     connect(runThread, &QThread::started, this, &CsvCreate::slot_create_thread_started);
     connect(this, &CsvCreate::new_create_started, worker, &BatchCreate::batchStart);
@@ -251,7 +268,7 @@ void CsvCreate::on_csvCreateBtn_clicked()
     runThread->start();
 }
 
-void CsvCreate::startSheet(const QString &csv, const QString &save)
+void CsvCreate::startSheet(const QString &csv, const QString &sheet, const QString &save)
 {
     // One PDF named after the CSV file, in the save folder.
     const QString pdf = QDir(save).filePath(QFileInfo(csv).completeBaseName() + QStringLiteral(".pdf"));
@@ -265,25 +282,18 @@ void CsvCreate::startSheet(const QString &csv, const QString &save)
     auto *worker = new SheetCreate;
     worker->setLayout(namedSheets().value(sheetLayoutChoice->currentIndex()).layout);
     worker->setStyle(styleChooser->style());
+    worker->setSheet(sheet);
     runThread = moveToWorkerThread(worker);
     connect(runThread, &QThread::started, worker, [worker, csv, pdf] { worker->batchStart(csv, pdf, QString()); });
     connect(worker, &SheetCreate::returnResult, this, &CsvCreate::slot_create_thread_viewer);
     runThread->start();
 }
 
-bool CsvCreate::askAboutExisting(const QString &csv, const QString &save, bool *skip)
+bool CsvCreate::askAboutExisting(const QString &csv, const QString &sheet, const QString &save, bool *skip)
 {
     const QString suffix = styleChooser->style().compositionWith(BatchComposition()).outputSuffix();
-    // A long CSV is read off this thread; the page waits without freezing.
-    csvCreateBtn->setEnabled(false);
-    QFutureWatcher<int> watcher;
-    QEventLoop loop;
-    connect(&watcher, &QFutureWatcher<int>::finished, &loop, &QEventLoop::quit);
-    watcher.setFuture(QtConcurrent::run(countExistingPictures, csv, save, suffix));
-    if (!watcher.isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    csvCreateBtn->setEnabled(true);
-    const int existing = watcher.result();
+    // A long CSV is read off this thread.
+    const int existing = awaitResult(csvCreateBtn, QtConcurrent::run(countExistingPictures, csv, sheet, save, suffix));
     if (existing == 0)
         return true;
     QMessageBox box(QMessageBox::Question, QStringLiteral("提示"),

@@ -9,12 +9,12 @@ class QComboBox;
 class QFrame;
 class QGridLayout;
 class QLabel;
-class QComboBox;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QThread;
 class ReportView;
+class SheetList;
 class StyleChooser;
 
 // The batch generation page: a CSV file and a save folder in, one worker run at a
@@ -46,17 +46,17 @@ private:
     void buildOutputRows();
     // Renders the preview off this thread; the latest request wins.
     void refreshSheetPreview();
-    // Runs the label-sheet worker: one PDF file of the rows in the save folder.
-    void startSheet(const QString &csv, const QString &save);
+    // Runs the label-sheet worker: one PDF file of the rows of the sheet in the save folder.
+    void startSheet(const QString &csv, const QString &sheet, const QString &save);
     void rememberPaths() const;
     // Asks whether pictures already in the save folder are replaced or kept; false when cancelled.
-    bool askAboutExisting(const QString &csv, const QString &save, bool *skip);
+    bool askAboutExisting(const QString &csv, const QString &sheet, const QString &save, bool *skip);
 
     QFrame *headerFrame;
     QFrame *contentFrame;
     QLineEdit *csvPathEdit;
     // The workbook's sheets, shown only while a workbook is chosen.
-    QComboBox *sheetBox;
+    SheetList *sheetBox;
     QLineEdit *savePathEdit;
     QGridLayout *gridLayout;
     QPushButton *csvCreateBtn;

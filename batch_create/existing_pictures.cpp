@@ -7,9 +7,9 @@
 #include <QSet>
 #include <QStringList>
 
-int countExistingPictures(const QString &csvPath, const QString &saveFolder, const QString &suffix)
+int countExistingPictures(const QString &csvPath, const QString &sheet, const QString &saveFolder, const QString &suffix)
 {
-    const std::unique_ptr<RowReader> reader = openRowReader(csvPath);
+    const std::unique_ptr<RowReader> reader = openRowReader(csvPath, sheet);
     QStringList row;
     // The heading is no picture.
     if (!reader->readRow(row))

@@ -21,9 +21,9 @@ Shape shapeOf(const QString &text)
 
 } // namespace
 
-bool headingLooksLikeData(const QString &csvPath)
+bool headingLooksLikeData(const QString &csvPath, const QString &sheet)
 {
-    const std::unique_ptr<RowReader> reader = openRowReader(csvPath);
+    const std::unique_ptr<RowReader> reader = openRowReader(csvPath, sheet);
     QStringList heading;
     QStringList row;
     if (!reader->readRow(heading))

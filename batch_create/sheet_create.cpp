@@ -1,8 +1,8 @@
 #include "batch_create/sheet_create.h"
 
 #include "batch_create/csv_first_pass.h"
+#include "batch_create/row_reader.h"
 #include "common/batch_shard.h"
-#include "batch_create/csv_reader.h"
 #include "common/elapsed_text.h"
 #include "common/guarded_file.h"
 #include "common/input_limits.h"
@@ -94,6 +94,11 @@ void SheetCreate::setComposition(const BatchComposition &composition)
     this->composition = composition;
 }
 
+void SheetCreate::setSheet(const QString &sheet)
+{
+    this->sheet = sheet;
+}
+
 void SheetCreate::batchStart(QString csvPath, QString pdfPath, QString)
 {
     run(csvPath, pdfPath);
@@ -107,7 +112,8 @@ void SheetCreate::run(const QString &csvPath, const QString &pdfPath)
         report("warning", fault);
         return;
     }
-    CsvReader reader(csvPath);
+    const std::unique_ptr<RowReader> input = openRowReader(csvPath, sheet);
+    RowReader &reader = *input;
     const CsvFirstPass firstPass = readFirstPass(reader, BatchShard());
     if (!firstPass.error.isEmpty()) {
         report("warning", firstPass.error);
@@ -117,7 +123,8 @@ void SheetCreate::run(const QString &csvPath, const QString &pdfPath)
     const int total = firstPass.dataRows;
     QStringList row;
     if (total > maxSheetLabels) {
-        report("warning", QStringLiteral("CSV 文件有 %1 行，一个标签文件最多 %2 个标签，请分成几个文件").arg(total).arg(maxSheetLabels));
+        const QString source = isWorkbookName(csvPath) ? QStringLiteral("工作表") : QStringLiteral("CSV 文件");
+        report("warning", QStringLiteral("%1有 %2 行，一个标签文件最多 %3 个标签，请分成几个文件").arg(source).arg(total).arg(maxSheetLabels));
         return;
     }
     composition = style.compositionWith(composition);
@@ -212,7 +219,7 @@ void SheetCreate::run(const QString &csvPath, const QString &pdfPath)
             report("count", QStringLiteral("%1/%2").arg(done).arg(qMax(done, total)));
         }
         // A stopped run or an unreadable rest leaves no sheet behind.
-        if (stopped || reader.status() != CsvReader::Finished || placed == 0)
+        if (stopped || reader.status() != RowReader::Finished || placed == 0)
             return false;
         return painter.end();
     });
@@ -224,8 +231,8 @@ void SheetCreate::run(const QString &csvPath, const QString &pdfPath)
         report("stopped", QStringLiteral("已停止：完成 %1 / 共 %2，未写入标签文件").arg(done).arg(qMax(done, total)));
         return;
     }
-    if (reader.status() != CsvReader::Finished) {
-        report("warning", unreadableCsvMessage(csvPath));
+    if (reader.status() != RowReader::Finished) {
+        report("warning", reader.problem());
         return;
     }
     if (placed == 0) {

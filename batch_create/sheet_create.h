@@ -9,8 +9,8 @@
 
 class QPainter;
 
-// The label-sheet worker: one PDF file of labels, one a data row of a CSV file in
-// its order, each the styled code with its caption, and an error log of the rows
+// The label-sheet worker: one PDF file of labels, one a data row of a CSV file (or
+// of a workbook's sheet) in its order, each the styled code with its caption, and an error log of the rows
 // that gave none beside it. The PDF is complete or absent, a stopped run leaving
 // none. Created without parent for one run; deletes itself when the run ends.
 class SheetCreate : public BatchWorker
@@ -21,6 +21,8 @@ public:
     void setLayout(const SheetLayout &layout);
     void setStyle(const BatchStyle &style);
     void setComposition(const BatchComposition &composition);
+    // The sheet read from a workbook; the first visible one when never set.
+    void setSheet(const QString &sheet);
 
 public slots:
     // Sends every report of the run, then deletes itself; mode is unused.
@@ -32,6 +34,7 @@ private:
     SheetLayout layout;
     BatchStyle style = batchPreset();
     BatchComposition composition;
+    QString sheet;
 };
 
 // Draws the row's prepared code into the label at cell (millimetres on a painter

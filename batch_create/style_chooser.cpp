@@ -1,5 +1,6 @@
 #include "batch_create/style_chooser.h"
 
+#include "batch_create/sheet_list.h"
 #include "batch_create/style_dialog.h"
 #include "style/style_file.h"
 #include "style/style_presets.h"
@@ -18,9 +19,10 @@ const char nameKey[] = "style/name";
 
 } // namespace
 
-StyleChooser::StyleChooser(const QLineEdit *csvPathEdit, QWidget *parent)
+StyleChooser::StyleChooser(const QLineEdit *csvPathEdit, const SheetList *sheetList, QWidget *parent)
     : QWidget(parent)
     , csvPathEdit(csvPathEdit)
+    , sheetList(sheetList)
     , chosen(batchPreset())
     , chosenName(stylePresets().first().title)
 {
@@ -56,7 +58,7 @@ void StyleChooser::choose(const BatchStyle &style, const QString &name)
 
 void StyleChooser::openDialog()
 {
-    StyleDialog dialog(chosen, chosenName, csvPathEdit->text(), this);
+    StyleDialog dialog(chosen, chosenName, csvPathEdit->text(), sheetList ? sheetList->sheet() : QString(), this);
     if (dialog.exec() == QDialog::Accepted)
         choose(dialog.style(), dialog.styleName());
 }

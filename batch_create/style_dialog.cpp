@@ -2,6 +2,7 @@
 
 #include "app/message_box.h"
 #include "batch_create/color_button.h"
+#include "batch_create/row_reader.h"
 #include "batch_create/shape_icons.h"
 #include "render/font_registry.h"
 #include "style/style_file.h"
@@ -43,9 +44,11 @@ QFormLayout *addGroup(QVBoxLayout *column, const QString &title)
 
 } // namespace
 
-StyleDialog::StyleDialog(const BatchStyle &style, const QString &styleName, const QString &csvPath, QWidget *parent)
+StyleDialog::StyleDialog(const BatchStyle &style, const QString &styleName, const QString &csvPath, const QString &sheet,
+                         QWidget *parent)
     : QDialog(parent)
     , csvPath(csvPath)
+    , sheet(sheet)
 {
     setWindowTitle(QStringLiteral("二维码样式"));
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
@@ -193,8 +196,9 @@ QWidget *StyleDialog::buildPreview()
     auto *box = new QWidget;
     auto *column = new QVBoxLayout(box);
     column->setContentsMargins(0, 0, 0, 0);
-    column->addWidget(new QLabel(csvPath.isEmpty() ? QStringLiteral("预览（示例文字）")
-                                                   : QStringLiteral("预览（CSV 文件的第一行）")));
+    column->addWidget(new QLabel(csvPath.isEmpty()             ? QStringLiteral("预览（示例文字）")
+                                 : isWorkbookName(csvPath) ? QStringLiteral("预览（工作表的第一行）")
+                                                           : QStringLiteral("预览（CSV 文件的第一行）")));
     previewLabel = new QLabel;
     previewLabel->setObjectName(QStringLiteral("preview"));
     previewLabel->setFixedSize(previewSide, previewSide);
@@ -331,7 +335,7 @@ void StyleDialog::showStyle(const BatchStyle &style, const QString &styleName)
     filling = false;
     nameLabel->setText(QStringLiteral("当前：%1").arg(name));
     requested = styleToJson(this->style());
-    preview.request(this->style(), csvPath);
+    preview.request(this->style(), csvPath, sheet);
 }
 
 void StyleDialog::changed()
@@ -353,7 +357,7 @@ void StyleDialog::changed()
     filling = false;
     name = QStringLiteral("自定义");
     nameLabel->setText(QStringLiteral("当前：%1").arg(name));
-    preview.request(now, csvPath);
+    preview.request(now, csvPath, sheet);
 }
 
 void StyleDialog::keyPressEvent(QKeyEvent *event)

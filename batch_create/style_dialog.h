@@ -26,7 +26,9 @@ class StyleDialog : public QDialog
     Q_OBJECT
 
 public:
-    StyleDialog(const BatchStyle &style, const QString &styleName, const QString &csvPath, QWidget *parent = nullptr);
+    // The preview draws the first row of the file, of the sheet named for a workbook.
+    StyleDialog(const BatchStyle &style, const QString &styleName, const QString &csvPath, const QString &sheet,
+                QWidget *parent = nullptr);
 
     // The style as the dialog shows it.
     BatchStyle style() const;
@@ -67,6 +69,7 @@ private:
     BatchStyle shown;
     QString name;
     QString csvPath;
+    QString sheet;
     // The settings last previewed.
     QJsonObject requested;
     QVector<Binding> bindings;

@@ -89,6 +89,7 @@ QString XlsReader::open(const QString &sheet)
     if (!sheet.isEmpty() && index < 0)
         return unknownSheetReason(sheet, names);
     const unsigned short chosen = sheet.isEmpty() ? 0 : static_cast<unsigned short>(index);
+    readName = names.at(chosen);
     if (freexl_select_active_worksheet(handle, chosen) != FREEXL_OK
         || freexl_worksheet_dimensions(handle, &rowCount, &columnCount) != FREEXL_OK)
         return QStringLiteral("文件已损坏或不完整");

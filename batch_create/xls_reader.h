@@ -20,9 +20,11 @@ public:
     QString problem() const override { return why; }
     QString emptyProblem() const override;
     QStringList sheetNames() const override { return names; }
+    QString sheetName() const override { return readName; }
 
 private:
     QStringList names;
+    QString readName;
     QString open(const QString &sheet);
 
     QString path;

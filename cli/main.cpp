@@ -1,5 +1,6 @@
 #include "batch_create/batch_create.h"
 #include "batch_create/heading_check.h"
+#include "batch_create/row_reader.h"
 #include "batch_decode/batch_jiema.h"
 #include "cli/batch_run.h"
 #include "cli/command_line.h"
@@ -97,9 +98,11 @@ int runGenerate(const CommandLine &line)
     worker->setFormat(print.format);
     worker->setSkipExisting(line.flags.contains(QLatin1String("--skip-existing")));
     worker->setSheet(line.options.value(QStringLiteral("--sheet")));
-    if (headingLooksLikeData(line.arguments.at(0)))
-        writeText(stderr, QStringLiteral("注意：CSV文件的第一行看起来是数据，但它作为标题，不会生成图片\n"));
-    return runBatchWorker(worker, line.arguments.at(0), line.arguments.at(1), QStringLiteral("qrcustom"),
+    const QString input = line.arguments.at(0);
+    if (headingLooksLikeData(input, line.options.value(QStringLiteral("--sheet"))))
+        writeText(stderr, QStringLiteral("注意：%1的第一行看起来是数据，但它作为标题，不会生成图片\n")
+                              .arg(isWorkbookName(input) ? QStringLiteral("工作表") : QStringLiteral("CSV文件")));
+    return runBatchWorker(worker, input, line.arguments.at(1), QStringLiteral("qrcustom"),
                           jsonItemKey(line, QStringLiteral("name")));
 }
 
@@ -168,13 +171,15 @@ const QVector<Command> commands = {
      {QStringLiteral("--cut-marks")},
      {QStringLiteral("--layout <版式>"), QStringLiteral("--page <A4|A5|Letter|宽x高mm>"), QStringLiteral("--grid <列x行>"),
       QStringLiteral("--label <宽x高mm>"), QStringLiteral("--gap <横,纵mm>"), QStringLiteral("--margin <上,左mm>"),
-      QStringLiteral("--style <样式>"), QStringLiteral("--logo <图片>"), QStringLiteral("--background <图片>")},
+      QStringLiteral("--style <样式>"), QStringLiteral("--logo <图片>"), QStringLiteral("--background <图片>"),
+      QStringLiteral("--sheet <工作表>")},
      QStringLiteral("把 CSV 文件的每一行生成为一个标签（二维码和名称，居中），按行的顺序排成一个多页 PDF 文件\n"
                     "      --layout     标签版式的名称（见 sheets 命令）；其余选项可改动它\n"
                     "      --page       页面大小；--grid 每页的列数和行数\n"
                     "      --label      标签大小，默认均分页边距以内的页面；--gap 标签间距，默认 0\n"
                     "      --margin     上边距和左边距，默认标签在页面上居中\n"
                     "      --cut-marks  在每个标签的四角外画裁切线\n"
+                    "      --sheet      输入为Excel工作簿（.xlsx、.xls）时读取的工作表，默认第一张可见的工作表\n"
                     "      失败的行写入 PDF 文件所在文件夹的 error_log.txt，不留空位；中途停止时不写 PDF 文件"),
      runSheet},
     {QStringLiteral("sheets"), {}, {}, {}, QStringLiteral("列出标签版式"), runSheets},

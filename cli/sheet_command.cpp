@@ -92,6 +92,7 @@ int runSheet(const CommandLine &line)
     worker->setLayout(layout);
     worker->setStyle(style.style);
     worker->setComposition(compose.composition);
+    worker->setSheet(line.options.value(QStringLiteral("--sheet")));
     return runBatchWorker(worker, line.arguments.at(0), line.arguments.at(1), QString(), QString());
 }
 

@@ -49,7 +49,7 @@ _glyphora_batch()
                 COMPREPLY=($(compgen -W "$("$program" styles 2>/dev/null | sed -n 's/^  \([A-Za-z0-9_-]\{1,\}\) .*/\1/p')" -- "$cur"))
                 _filedir json
                 ;;
-            --sheet | --layout)
+            --layout)
                 COMPREPLY=($(compgen -W "$("$program" sheets 2>/dev/null | sed -n 's/^  \([A-Za-z0-9_-]\{1,\}\) .*/\1/p')" -- "$cur"))
                 ;;
             --logo | --background)
@@ -71,7 +71,7 @@ _glyphora_batch()
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
         return
     fi
-    # Arguments: a CSV file or a folder, as the usage line names them.
+    # Arguments: a CSV file (or a workbook) or a folder, as the usage line names them.
     local argument_count=0
     for ((i = i + 1; i < cword; i++)); do
         [[ ${words[i]} == -* ]] && continue
@@ -85,7 +85,7 @@ _glyphora_batch()
     # A last argument shown with "…" repeats.
     [[ -z $argument && $(tail -n1 <<<"$arguments") == *… ]] && argument=$(tail -n1 <<<"$arguments")
     case $argument in
-        *CSV*) _filedir csv ;;
+        *CSV*) _filedir '@(csv|xlsx|xlsm|xls)' ;;
         *文件夹*) _filedir -d ;;
         *) _filedir ;;
     esac

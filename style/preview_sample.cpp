@@ -12,12 +12,12 @@ PreviewSample sample()
 
 } // namespace
 
-PreviewSample previewSample(const QString &csvPath)
+PreviewSample previewSample(const QString &csvPath, const QString &sheet)
 {
     if (csvPath.isEmpty())
         return sample();
     // Only the heading and the first data row are read, however long the file.
-    const std::unique_ptr<RowReader> reader = openRowReader(csvPath);
+    const std::unique_ptr<RowReader> reader = openRowReader(csvPath, sheet);
     QStringList row;
     if (!reader->readRow(row))
         return sample();

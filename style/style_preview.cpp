@@ -21,12 +21,12 @@ StylePreview::~StylePreview()
     pool.waitForDone();
 }
 
-void StylePreview::request(const BatchStyle &style, const QString &csvPath)
+void StylePreview::request(const BatchStyle &style, const QString &csvPath, const QString &sheet)
 {
     if (watcher.isRunning())
-        waiting = Job{style, csvPath};
+        waiting = Job{style, csvPath, sheet};
     else
-        start(Job{style, csvPath});
+        start(Job{style, csvPath, sheet});
 }
 
 void StylePreview::start(const Job &job)
@@ -48,7 +48,7 @@ void StylePreview::finished()
 
 StylePreview::Result StylePreview::draw(const Job &job)
 {
-    const PreviewSample sample = previewSample(job.csvPath);
+    const PreviewSample sample = previewSample(job.csvPath, job.sheet);
     BatchComposition composition = job.style.compositionWith(BatchComposition());
     QrStyleRecord record = job.style.recordFor(sample.name, sample.content);
     const QString unusable = composition.load(record);

@@ -26,8 +26,9 @@ public:
     // Waits for the preview in hand.
     ~StylePreview() override;
 
-    // Draws the first row of the CSV file (a sample without one) in the style.
-    void request(const BatchStyle &style, const QString &csvPath);
+    // Draws the first row of the CSV file, or of the workbook's sheet (empty for its
+    // first visible one), in the style; a sample without one.
+    void request(const BatchStyle &style, const QString &csvPath, const QString &sheet = QString());
 
 signals:
     // The picture exactly as the batch would write it. problem is empty when the
@@ -39,6 +40,7 @@ private:
     {
         BatchStyle style;
         QString csvPath;
+        QString sheet;
     };
     struct Result
     {

@@ -7,6 +7,7 @@
 #include "app/screen_fit.h"
 #include "app/title_bar.h"
 #include "batch_create/csv_create.h"
+#include "batch_create/sheet_layout.h"
 #include "batch_create/style_chooser.h"
 #include "batch_decode/jie_ma.h"
 #include "render/qr_style_record.h"
@@ -83,6 +84,44 @@ void fillForRun(QWidget *page, const QString &folder, int items, const QString &
     const QList<QLineEdit *> edits = page->findChildren<QLineEdit *>();
     edits.first()->setText(folder + (qobject_cast<JieMa *>(page) ? "/in" : "/in/data.csv"));
     edits.last()->setText(save);
+}
+
+// The workbooks committed for the tests, by file name.
+QString workbook(const QString &name)
+{
+    return QStringLiteral(GLYPHORA_TEST_DATA "/workbooks/") + name;
+}
+
+// Lets every answer being read off the window's thread arrive, the stale ones too.
+void settle()
+{
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
+// The contents of the labels on the first page of a label sheet, cell by cell, read
+// by zbar from the page as pdftoppm draws it; cells without a code are left out.
+QStringList sheetLabels(const QString &pdf, const SheetLayout &layout, const QString &folder)
+{
+    constexpr int dpi = 300;
+    const double pixel = 25.4 / dpi;
+    const QString stem = folder + QStringLiteral("/page");
+    QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-gray"), QStringLiteral("-l"),
+                                                   QStringLiteral("1"), QStringLiteral("-singlefile"), QStringLiteral("-png"), pdf, stem});
+    const QImage page(stem + QStringLiteral(".png"));
+    QStringList labels;
+    for (int place = 0; !page.isNull() && place < layout.labelsPerPage(); ++place) {
+        const QRectF cell = layout.cell(place);
+        const QRect area(qRound(cell.left() / pixel), qRound(cell.top() / pixel), qRound(cell.width() / pixel), qRound(cell.height() / pixel));
+        const QString labelPath = folder + QStringLiteral("/label.png");
+        if (!page.copy(area.intersected(page.rect())).save(labelPath))
+            return {QStringLiteral("unsaved")};
+        const QString content = decodeQrCode(labelPath);
+        if (!content.isEmpty())
+            labels << content;
+    }
+    return labels;
 }
 
 } // namespace
@@ -624,6 +663,157 @@ private slots:
         if (pictures)
             QTRY_VERIFY_WITH_TIMEOUT(form->findChild<QLabel *>("resultLabel")->text().startsWith(QStringLiteral("成功")), 20000);
         QCOMPARE(QDir(save).entryList({"*.png"}).size(), pictures);
+    }
+
+    void sheetList_data()
+    {
+        // Paths typed one after another, each answer awaited or not; a sheet chosen once the first
+        // file's names are in; the list then shown ("" for none) and the sheet it shows.
+        QTest::addColumn<QStringList>("paths"); // "<csv>" for a CSV file
+        QTest::addColumn<bool>("awaited");
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("shown");
+        const QStringList xlsx{"隐藏", "名单", "其他"};
+        QTest::newRow("xlsx: hidden sheet listed, first visible shown") << QStringList{"libreoffice.xlsx"} << true << "" << xlsx << "名单";
+        QTest::newRow("xls") << QStringList{"workbook.xls"} << true << "" << QStringList{"名单", "其他"} << "名单";
+        QTest::newRow("csv hides the list") << QStringList{"libreoffice.xlsx", "<csv>"} << true << "" << QStringList() << "";
+        QTest::newRow("typed past a workbook") << QStringList{"libreoffice.xlsx", "<csv>"} << false << "" << QStringList() << "";
+        QTest::newRow("another workbook") << QStringList{"libreoffice.xlsx", "workbook.xls"} << false << "" << QStringList{"名单", "其他"} << "名单";
+        QTest::newRow("not a workbook inside") << QStringList{"renamed_csv.xlsx"} << true << "" << QStringList() << "";
+        QTest::newRow("same file again keeps the sheet") << QStringList{"libreoffice.xlsx", "<csv>", "libreoffice.xlsx"} << true << "其他"
+                                                         << xlsx << "其他";
+    }
+
+    void sheetList()
+    {
+        QFETCH(QStringList, paths);
+        QFETCH(bool, awaited);
+        QFETCH(QString, chosen);
+        QFETCH(QStringList, names);
+        QFETCH(QString, shown);
+        QTemporaryDir tmp;
+        QVERIFY(writeFile(tmp.filePath("data.csv"), "h\na,1\n"));
+        MainWidget window;
+        window.show();
+        QWidget *form = workPage(&window, 0);
+        auto *edit = form->findChild<QLineEdit *>("csvPathEdit");
+        auto *list = form->findChild<QComboBox *>("sheetBox");
+        for (int i = 0; i < paths.size(); ++i) {
+            edit->setText(paths.at(i) == "<csv>" ? tmp.filePath("data.csv") : workbook(paths.at(i)));
+            if (awaited)
+                settle();
+            if (i == 0 && !chosen.isEmpty())
+                list->setCurrentIndex(list->findText(chosen));
+        }
+        settle();
+        QStringList items;
+        for (int i = 0; i < list->count(); ++i)
+            items << list->itemText(i);
+        QCOMPARE(list->isVisibleTo(form), !names.isEmpty());
+        if (names.isEmpty())
+            return;
+        QCOMPARE(items, names);
+        QCOMPARE(list->currentText(), shown);
+    }
+
+    void workbookRun_data()
+    {
+        // A run of the committed workbook with the sheet chosen on the page ("" leaves the one shown).
+        QTest::addColumn<QString>("sheet");
+        QTest::addColumn<bool>("labelSheet");
+        QTest::addColumn<bool>("restarted"); // chosen, the window closed and opened again, started at once
+        QTest::addColumn<QStringList>("existing"); // pictures in the save folder beforehand
+        QTest::addColumn<QStringList>("questions");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QStringList>("written"); // sorted
+        // "picture=content", or the contents of the sheet's labels: "*" for any, as zbar reads Japanese
+        // without an encoding mark as Shift JIS.
+        QTest::addColumn<QStringList>("contents");
+        const QString replace = QStringLiteral("保存文件夹中已有 1 个同名图片：覆盖 / 跳过 / 取消");
+        const QStringList firstSheet{"EAN.png", "emoji.png", "error_log.txt", "公式.png", "共享.png", "前导零.png", "合并.png",
+                                     "小数.png", "日期.png", "日本語.png", "时间.png", "身份证.png"};
+        const QStringList other{"另一表.png=第二张表的内容"};
+        QTest::newRow("chosen sheet") << "其他" << false << false << QStringList() << QStringList() << "成功：1 个" << QStringList{"另一表.png"} << other;
+        // Only a picture named in the chosen sheet is counted, not those of the first.
+        QTest::newRow("replace question of the chosen sheet") << "其他" << false << false << QStringList{"另一表.png", "共享.png", "EAN.png"}
+                                                              << QStringList{replace} << "成功：1 个" << QStringList{"EAN.png", "共享.png", "另一表.png"} << other;
+        QTest::newRow("first visible sheet") << "" << false << false << QStringList() << QStringList()
+                                             << "成功：11 个， 错误：1 个，请在保存路径查看错误日志" << firstSheet << QStringList{"EAN.png=6901234567892"};
+        QTest::newRow("chosen sheet after a restart") << "其他" << false << true << QStringList() << QStringList() << "成功：1 个"
+                                                      << QStringList{"另一表.png"} << other;
+        QTest::newRow("label sheet of the chosen sheet") << "其他" << true << false << QStringList() << QStringList() << "成功：1 个标签，1 页"
+                                                         << QStringList{"libreoffice.pdf"} << QStringList{"第二张表的内容"};
+        QTest::newRow("label sheet of the first visible sheet")
+            << "" << true << false << QStringList() << QStringList() << "成功：11 个标签，1 页， 错误：1 个，请在保存路径查看错误日志"
+            << QStringList{"error_log.txt", "libreoffice.pdf"}
+            << QStringList{"中文内容：你好世界", "*", "😀🎉 OK", "110105199003071234", "6901234567892", "2024-03-05",
+                           "2024-03-05 14:30", "6901234567893", "合并单元格", "3.14", "000123"};
+    }
+
+    void workbookRun()
+    {
+        QFETCH(QString, sheet);
+        QFETCH(bool, labelSheet);
+        QFETCH(bool, restarted);
+        QFETCH(QStringList, existing);
+        QFETCH(QStringList, questions);
+        QFETCH(QString, result);
+        QFETCH(QStringList, written);
+        QFETCH(QStringList, contents);
+        QTemporaryDir tmp;
+        const QString save = tmp.filePath(QStringLiteral("out"));
+        QVERIFY(QDir().mkpath(save));
+        for (const QString &name : existing)
+            QVERIFY(writeFile(save + '/' + name, "old"));
+        auto window = std::make_unique<MainWidget>();
+        window->show();
+        QWidget *form = workPage(window.get(), 0);
+        const auto choose = [&] {
+            form->findChild<QLineEdit *>("csvPathEdit")->setText(workbook("libreoffice.xlsx"));
+            form->findChild<QLineEdit *>("savePathEdit")->setText(save);
+            form->findChild<QCheckBox *>("sheetCheck")->setChecked(labelSheet);
+            auto *list = form->findChild<QComboBox *>("sheetBox");
+            if (!sheet.isEmpty()) {
+                QTRY_VERIFY(list->isVisibleTo(form));
+                list->setCurrentIndex(list->findText(sheet));
+            }
+        };
+        choose();
+        if (restarted) {
+            window.reset();
+            window = std::make_unique<MainWidget>();
+            window->show();
+            form = workPage(window.get(), 0);
+        }
+        QStringList asked;
+        QTimer answerer;
+        connect(&answerer, &QTimer::timeout, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                asked << box->text();
+                if (QPushButton *replace = buttonWithText(box, QStringLiteral("覆盖")))
+                    replace->click();
+                else
+                    box->reject();
+            }
+        });
+        answerer.start(10);
+        form->findChild<QPushButton *>("csvCreateBtn")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(form->findChild<QLabel *>("resultLabel")->text(), result, 30000);
+        QCOMPARE(asked, questions);
+        QStringList files = QDir(save).entryList(QDir::Files);
+        files.sort();
+        QCOMPARE(files, written);
+        if (labelSheet) {
+            QCOMPARE(form->findChild<QComboBox *>("sheetLayoutChoice")->currentIndex(), 0);
+            QStringList labels = sheetLabels(save + "/libreoffice.pdf", namedSheets().first().layout, tmp.path());
+            for (int i = 0; i < labels.size() && i < contents.size(); ++i)
+                labels[i] = contents.at(i) == "*" ? "*" : labels.at(i);
+            QCOMPARE(labels, contents);
+            return;
+        }
+        for (const QString &picture : contents)
+            QCOMPARE(decodeQrCode(save + '/' + picture.section('=', 0, 0)), picture.section('=', 1));
     }
 
     void largeFont()

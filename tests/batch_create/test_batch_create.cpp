@@ -228,6 +228,8 @@ void TestBatchCreate::readWorkbook()
     }
     QCOMPARE(reader->status(), RowReader::Finished);
     QCOMPARE(rows, table);
+    // The sheet read, for the page to show: a hidden first sheet is passed over.
+    QCOMPARE(reader->sheetName(), sheet.isEmpty() ? QStringLiteral("名单") : sheet);
 
     // Each data row's picture holds exactly its cell's text, read back by another decoder;
     // rows without content, the merged area's lower cell and trailing empty rows draw none.
@@ -633,6 +635,11 @@ void TestBatchCreate::commandLine_data()
                               << "正在生成：EAN\n成功：1 个\n.*" << "" << "EAN.png";
     QTest::newRow("unknown sheet") << QStringList{"generate", "<data>/libreoffice.xlsx", "<save>", "--sheet", "无"} << csv << 1
                                    << "" << "工作簿中的工作表：隐藏、名单、其他" << "";
+    const QStringList labels{"sheet", "<data>/libreoffice.xlsx", "<save>.pdf", "--layout", "A4-3x8"};
+    QTest::newRow("label sheet of a workbook's sheet") << labels + QStringList{"--sheet", "其他"} << csv << 0
+                                                       << "正在生成：另一表\n成功：1 个标签，1 页\n.*" << "" << "";
+    QTest::newRow("label sheet, unknown sheet") << labels + QStringList{"--sheet", "无"} << csv << 1 << ""
+                                                << "工作簿中的工作表：隐藏、名单、其他" << "";
     // A workbook that cannot be read ends the run before the save folder is made.
     QTest::newRow("damaged workbook") << QStringList{"generate", "<data>/truncated.xlsx", "<save>"} << csv << 1 << ""
                                       << "无法读取Excel工作簿" << "";
@@ -694,6 +701,7 @@ void TestBatchCreate::commandLine()
     QCOMPARE(QDir(save).entryList({"*.png", "*.gif"}), picture.isEmpty() ? QStringList() : QStringList{picture});
     if (arguments.value(1).endsWith(QLatin1String(".xlsx")) && picture.isEmpty())
         QVERIFY(!QFileInfo::exists(save));
+    QCOMPARE(QFileInfo::exists(save + ".pdf"), arguments.first() == QLatin1String("sheet") && exitCode == 0);
     if (picture.isEmpty())
         return;
     const QString path = save + '/' + picture;

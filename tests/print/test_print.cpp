@@ -1,6 +1,7 @@
 #include "batch_create/batch_create.h"
 #include "batch_create/sheet_create.h"
 #include "batch_create/sheet_layout.h"
+#include "batch_create/sheet_preview.h"
 #include "gif/gif_image.h"
 #include "render/label_painter.h"
 #include "render/qr_renderer.h"
@@ -131,6 +132,8 @@ private slots:
     void printSize_data();
     void printSize();
     void sheetCells();
+    void sheetPreviewLabels_data();
+    void sheetPreviewLabels();
     void thermal_data();
     void thermal();
     void refused_data();
@@ -314,6 +317,47 @@ void TestPrint::sheetCells()
         }
     }
     QVERIFY(runTool(QStringLiteral("pdfinfo"), {pdf}).contains("Pages:           3\n"));
+}
+
+void TestPrint::sheetPreviewLabels_data()
+{
+    QTest::addColumn<QString>("workbook"); // empty: a CSV file of five rows
+    QTest::addColumn<QString>("sheet");
+    QTest::addColumn<int>("labels");
+    QTest::newRow("csv") << "" << "" << 5;
+    QTest::newRow("workbook, first visible sheet") << "libreoffice.xlsx" << "" << 11;
+    QTest::newRow("workbook, sheet chosen") << "libreoffice.xlsx" << "其他" << 1;
+}
+
+// The preview's first page has a label in each cell the input's rows fill, and no other.
+void TestPrint::sheetPreviewLabels()
+{
+    QFETCH(QString, workbook);
+    QFETCH(QString, sheet);
+    QFETCH(int, labels);
+    QTemporaryDir folder;
+    const QString input = workbook.isEmpty() ? rowsCsv(folder.path(), 5) : QStringLiteral(GLYPHORA_TEST_DATA "/workbooks/") + workbook;
+    const SheetLayout layout = namedSheets().first().layout;
+    constexpr int width = 600;
+    const QImage page = sheetPreview(input, sheet, layout, batchPreset(), width).convertToFormat(QImage::Format_Grayscale8);
+    const double unit = width / layout.page.width();
+    QStringList inked;
+    for (int place = 0; place < layout.labelsPerPage(); ++place) {
+        const QRectF cell = layout.cell(place);
+        // Inside the cell's grey outline.
+        const QRect area = QRect(qRound(cell.left() * unit), qRound(cell.top() * unit), qRound(cell.width() * unit),
+                                 qRound(cell.height() * unit)).adjusted(2, 2, -2, -2);
+        for (int y = area.top(); y <= area.bottom() && !inked.contains(QString::number(place)); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (page.pixelColor(x, y).value() < 100) {
+                    inked << QString::number(place);
+                    break;
+                }
+    }
+    QStringList expected;
+    for (int place = 0; place < labels; ++place)
+        expected << QString::number(place);
+    QCOMPARE(inked, expected);
 }
 
 void TestPrint::thermal_data()

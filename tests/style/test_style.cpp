@@ -198,13 +198,17 @@ void TestStyle::previewSample_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("content");
+    QTest::addColumn<QString>("workbook"); // a committed workbook read instead of the bytes
+    QTest::addColumn<QString>("sheet");
     const QString sample = QStringLiteral("示例");
-    QTest::newRow("header only") << QByteArray("名称,内容\n") << sample << "https://glyphora.app/";
-    QTest::newRow("blank line, then unnamed") << QByteArray("h\n\n,abc\n") << "2" << "abc";
-    QTest::newRow("gb18030") << QTextCodec::codecForName("GB18030")->fromUnicode(QStringLiteral("h\n甲,乙\n")) << "甲" << "乙";
-    QTest::newRow("quoted line break") << QByteArray("h\n\"a\nb\",\"x\ny\"\n") << "a\nb" << "x\ny";
+    QTest::newRow("header only") << QByteArray("名称,内容\n") << sample << "https://glyphora.app/" << "" << "";
+    QTest::newRow("blank line, then unnamed") << QByteArray("h\n\n,abc\n") << "2" << "abc" << "" << "";
+    QTest::newRow("gb18030") << QTextCodec::codecForName("GB18030")->fromUnicode(QStringLiteral("h\n甲,乙\n")) << "甲" << "乙" << "" << "";
+    QTest::newRow("quoted line break") << QByteArray("h\n\"a\nb\",\"x\ny\"\n") << "a\nb" << "x\ny" << "" << "";
     // The first row is read whole however long, and nothing after it is needed.
-    QTest::newRow("long row") << "h\na," + QByteArray(70000, 'x') + "\n\"" << "a" << QString(70000, 'x');
+    QTest::newRow("long row") << "h\na," + QByteArray(70000, 'x') + "\n\"" << "a" << QString(70000, 'x') << "" << "";
+    QTest::newRow("workbook, first visible sheet") << QByteArray() << "共享" << "中文内容：你好世界" << "libreoffice.xlsx" << "";
+    QTest::newRow("workbook, sheet chosen") << QByteArray() << "另一表" << "第二张表的内容" << "libreoffice.xlsx" << "其他";
 }
 
 void TestStyle::previewSample()
@@ -212,9 +216,12 @@ void TestStyle::previewSample()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, name);
     QFETCH(QString, content);
+    QFETCH(QString, workbook);
+    QFETCH(QString, sheet);
     QTemporaryDir tmp;
     QVERIFY(writeFile(tmp.filePath(QStringLiteral("a.csv")), bytes));
-    const PreviewSample sample = ::previewSample(tmp.filePath(QStringLiteral("a.csv")));
+    const QString path = workbook.isEmpty() ? tmp.filePath(QStringLiteral("a.csv")) : QStringLiteral(GLYPHORA_TEST_DATA "/workbooks/") + workbook;
+    const PreviewSample sample = ::previewSample(path, sheet);
     QCOMPARE(sample.name, name);
     QCOMPARE(sample.content, content);
 }
@@ -239,7 +246,7 @@ void TestStyle::previewLeavesTheCallerFree()
 
 void TestStyle::dialog()
 {
-    StyleDialog dialog(batchPreset(), QStringLiteral("默认"), QString());
+    StyleDialog dialog(batchPreset(), QStringLiteral("默认"), QString(), QString());
     auto *check = dialog.findChild<QLabel *>(QStringLiteral("previewCheck"));
     QTRY_COMPARE_WITH_TIMEOUT(check->text(), QStringLiteral("预览的二维码可以识别"), 30000);
 
@@ -280,7 +287,7 @@ void TestStyle::dialogReopens()
     if (row < 0)
         style.record.darkModuleColor = QColor(10, 80, 20);
     const QLineEdit csvPath;
-    StyleChooser chooser(&csvPath);
+    StyleChooser chooser(&csvPath, nullptr);
     chooser.choose(style, name);
     bool checked = false;
     QTimer::singleShot(0, [&] {
@@ -314,7 +321,7 @@ void TestStyle::pageRunsTheRememberedStyle()
     BatchStyle print;
     QVERIFY(findStylePreset(QStringLiteral("print"), &print));
     const QLineEdit csvPath;
-    StyleChooser(&csvPath).choose(print, QStringLiteral("印刷"));
+    StyleChooser(&csvPath, nullptr).choose(print, QStringLiteral("印刷"));
 
     QTemporaryDir tmp;
     QVERIFY(writeFile(tmp.filePath(QStringLiteral("a.csv")), "h\nx,hello\n"));
