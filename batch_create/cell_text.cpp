@@ -22,8 +22,16 @@ bool allDigits(const QString &text, int from)
 
 QString plainNumber(double value)
 {
-    if (value == std::floor(value) && std::fabs(value) < largestPlainInteger)
+    if (value == std::floor(value) && std::fabs(value) < 1e15)
         return QString::number(value, 'f', 0);
+    if (value == std::floor(value) && std::fabs(value) < largestPlainInteger) {
+        // Past fifteen digits a spreadsheet shows zeros, not the digits of the
+        // binary number (1.10105199003071E+17 is 110105199003071000).
+        const QString scientific = QString::number(std::fabs(value), 'e', 14);
+        const int exponent = scientific.mid(scientific.indexOf(QLatin1Char('e')) + 1).toInt();
+        const QString digits = scientific.left(1) + scientific.mid(2, 14) + QString(exponent - 14, QLatin1Char('0'));
+        return value < 0 ? QLatin1Char('-') + digits : digits;
+    }
     // Fifteen significant digits, as a spreadsheet shows them, without an exponent.
     const int magnitude = int(std::floor(std::log10(std::fabs(value))));
     QString text = QString::number(value, 'f', qBound(0, 14 - magnitude, 340));

@@ -1,5 +1,6 @@
 #include "app/worker_thread.h"
 #include "batch_create/batch_create.h"
+#include "batch_create/cell_text.h"
 #include "batch_create/csv_create.h"
 #include "batch_create/csv_reader.h"
 #include "batch_create/row_reader.h"
@@ -106,6 +107,8 @@ class TestBatchCreate : public QObject
 private slots:
     void readCsv_data();
     void readCsv();
+    void cellText_data();
+    void cellText();
     void readWorkbook_data();
     void readWorkbook();
     void run_data();
@@ -181,6 +184,43 @@ void TestBatchCreate::readCsv()
     const bool read = reader.readRow(first);
     QCOMPARE(first, read ? table.first() : QStringList());
     QCOMPARE(read, reader.status() == CsvReader::Reading);
+}
+
+void TestBatchCreate::cellText_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("format"); // a format code, or "#<id>" for a built-in one
+    QTest::addColumn<bool>("date1904");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("13 digits") << "6901234567892" << "General" << false << "6901234567892";
+    QTest::newRow("13 digits with exponent") << "6.901234567892E+12" << "General" << false << "6901234567892";
+    QTest::newRow("18 digits as a number") << "1.10105199003071E+17" << "General" << false << "110105199003071000";
+    QTest::newRow("18 digits kept as stored") << "110105199003071234" << "General" << false << "110105199003071234";
+    QTest::newRow("fifteen significant digits") << "0.30000000000000004" << "General" << false << "0.3";
+    QTest::newRow("zero padding") << "123" << "000000" << false << "000123";
+    QTest::newRow("zero padding, negative") << "-5" << "000" << false << "-005";
+    QTest::newRow("built-in 0") << "12" << "#1" << false << "12";
+    QTest::newRow("date") << "45356" << "yyyy/m/d" << false << "2024-03-05";
+    QTest::newRow("date in Chinese") << "45356" << "[$-804]yyyy\"年\"m\"月\"d\"日\"" << false << "2024-03-05";
+    QTest::newRow("built-in CJK date") << "45356" << "#31" << false << "2024-03-05";
+    QTest::newRow("date and time") << "45356.6041666667" << "yyyy-mm-dd hh:mm" << false << "2024-03-05 14:30";
+    QTest::newRow("time") << "0.6041666667" << "h:mm AM/PM" << false << "14:30";
+    QTest::newRow("last minute of a day") << "45356.99999999" << "yyyy-mm-dd hh:mm" << false << "2024-03-06 00:00";
+    // 1900 is taken as a leap year by spreadsheets: day 60 is its 29 February.
+    QTest::newRow("before the false leap day") << "59" << "#14" << false << "1900-02-28";
+    QTest::newRow("after the false leap day") << "61" << "#14" << false << "1900-03-01";
+    QTest::newRow("1904 workbook") << "0" << "yyyy-mm-dd" << true << "1904-01-01";
+    QTest::newRow("text") << "abc" << "yyyy-mm-dd" << false << "abc";
+}
+
+void TestBatchCreate::cellText()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, format);
+    QFETCH(bool, date1904);
+    QFETCH(QString, shown);
+    const CellFormat cellFormat = format.startsWith('#') ? builtInCellFormat(format.mid(1).toInt()) : cellFormatOfCode(format);
+    QCOMPARE(cellNumberText(stored, cellFormat, date1904), shown);
 }
 
 void TestBatchCreate::readWorkbook_data()
