@@ -143,7 +143,7 @@ int runDecode(const CommandLine &line)
 
 const QVector<Command> commands = {
     {QStringLiteral("generate"),
-     {QStringLiteral("<CSV文件>"), QStringLiteral("<保存文件夹>")},
+     {QStringLiteral("<CSV或Excel文件>"), QStringLiteral("<保存文件夹>")},
      {QStringLiteral("--json"), QStringLiteral("--skip-existing")},
      {QStringLiteral("--logo <图片>"), QStringLiteral("--background <图片>"), QStringLiteral("--offset <X,Y>"),
       QStringLiteral("--rotation <角度>"), QStringLiteral("--style <样式>"), QStringLiteral("--jobs <N>"),
@@ -167,7 +167,7 @@ const QVector<Command> commands = {
      runGenerate},
     {QStringLiteral("styles"), {}, {}, {}, QStringLiteral("列出预置样式"), runStyles},
     {QStringLiteral("sheet"),
-     {QStringLiteral("<CSV文件>"), QStringLiteral("<PDF文件>")},
+     {QStringLiteral("<CSV或Excel文件>"), QStringLiteral("<PDF文件>")},
      {QStringLiteral("--cut-marks")},
      {QStringLiteral("--layout <版式>"), QStringLiteral("--page <A4|A5|Letter|宽x高mm>"), QStringLiteral("--grid <列x行>"),
       QStringLiteral("--label <宽x高mm>"), QStringLiteral("--gap <横,纵mm>"), QStringLiteral("--margin <上,左mm>"),

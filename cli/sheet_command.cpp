@@ -98,7 +98,7 @@ int runSheet(const CommandLine &line)
 
 int runSheets(const CommandLine &)
 {
-    QString text = QStringLiteral("标签版式（glyphora-batch sheet <CSV文件> <PDF文件> --layout <名称>）：\n");
+    QString text = QStringLiteral("标签版式（glyphora-batch sheet <CSV或Excel文件> <PDF文件> --layout <名称>）：\n");
     for (const NamedSheet &sheet : namedSheets())
         text += QStringLiteral("  %1  %2\n").arg(sheet.name.leftJustified(14), sheet.description);
     text += QStringLiteral("也可以用 --page、--grid、--label、--gap、--margin 给出其他版式，或改动上面的版式。\n");

@@ -33,7 +33,7 @@ StyleOption readStyleOption(const QMap<QString, QString> &options)
 
 int runStyles(const CommandLine &)
 {
-    QString text = QStringLiteral("预置样式（glyphora-batch generate <CSV文件> <保存文件夹> --style <名称>）：\n");
+    QString text = QStringLiteral("预置样式（glyphora-batch generate <CSV或Excel文件> <保存文件夹> --style <名称>）：\n");
     for (const StylePreset &preset : stylePresets())
         text += QStringLiteral("  %1  %2：%3\n").arg(preset.name.leftJustified(8), preset.title, preset.description);
     text += QStringLiteral("也可以给出样式文件（.json），字段见 README。\n");

@@ -611,10 +611,10 @@ void TestBatchCreate::commandLine_data()
     const QString done = QStringLiteral("正在生成：甲\n成功：1 个\n用时：[0-9.e+-]+ 秒\n操作完成\n");
     const QStringList generate{"generate", "<csv>", "<save>"};
     const QStringList paper{"--background", "<pictures>/paper.jpg"};
-    QTest::newRow("help") << QStringList{"--help"} << csv << 0 << ".*generate <CSV文件> <保存文件夹>.*--version.*\n  3 .*130 .*"
+    QTest::newRow("help") << QStringList{"--help"} << csv << 0 << ".*generate <CSV或Excel文件> <保存文件夹>.*--version.*\n  3 .*130 .*"
                           << "" << "";
     QTest::newRow("usage error") << QStringList{"generate", "<csv>"} << csv << 2 << ""
-                                 << "命令 generate 需要 2 个参数：<CSV文件> <保存文件夹>" << "";
+                                 << "命令 generate 需要 2 个参数：<CSV或Excel文件> <保存文件夹>" << "";
     QTest::newRow("generate") << generate << csv << 0 << done << "" << "甲.png";
     QTest::newRow("warning") << generate << QByteArray("\"open\n") << 1 << "" << "请选择正确csv文件\n" << "";
     QTest::newRow("empty save path") << QStringList{"generate", "<csv>", ""} << csv << 1 << "" << "保存文件夹不存在并且创建失败"
