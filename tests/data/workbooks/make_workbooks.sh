@@ -16,7 +16,7 @@ trap 'rm -rf "$work"' EXIT
 import datetime
 import openpyxl
 
-def rows(ws, hidden_name=None):
+def rows(ws):
     ws.append(["名称", "内容"])
     ws.append(["共享", "中文内容：你好世界"])
     ws.append(["日本語", "こんにちは、世界"])
@@ -37,29 +37,19 @@ def rows(ws, hidden_name=None):
     # An empty trailing row that still holds a formatted cell.
     ws["A14"].number_format = "0.00"
 
-def workbook(with_hidden):
-    wb = openpyxl.Workbook()
-    first = wb.active
-    if with_hidden:
-        first.title = "隐藏"
-        first.append(["名称", "内容"])
-        first.append(["不该读取", "hidden"])
-        first.sheet_state = "hidden"
-        rows(wb.create_sheet("名单"))
-    else:
-        first.title = "名单"
-        rows(first)
-    other = wb.create_sheet("其他")
-    other.append(["名称", "内容"])
-    other.append(["另一表", "第二张表的内容"])
-    return wb
-
-wb = workbook(True)
+wb = openpyxl.Workbook()
+first = wb.active
+first.title = "隐藏"
+first.append(["名称", "内容"])
+first.append(["不该读取", "hidden"])
+first.sheet_state = "hidden"
+rows(wb.create_sheet("名单"))
+other = wb.create_sheet("其他")
+other.append(["名称", "内容"])
+other.append(["另一表", "第二张表的内容"])
 wb.active = 1
 wb.save("openpyxl.xlsx")
-workbook(False).save("/tmp/" + "glyphora-for-xls.xlsx")
 PY
-mv /tmp/glyphora-for-xls.xlsx "$work/for-xls.xlsx"
 
 # LibreOffice saves the same rows again, computing the formula's value.
 cp openpyxl.xlsx "$work/libreoffice-source.xlsx"
@@ -67,8 +57,8 @@ soffice --headless -env:UserInstallation=file://$work/profile --convert-to xlsx:
   --outdir "$work/lo" "$work/libreoffice-source.xlsx" >/dev/null
 mv "$work/lo/libreoffice-source.xlsx" libreoffice.xlsx
 soffice --headless -env:UserInstallation=file://$work/profile --convert-to xls:"MS Excel 97" \
-  --outdir "$work/lo" "$work/for-xls.xlsx" >/dev/null
-mv "$work/lo/for-xls.xls" workbook.xls
+  --outdir "$work/lo" "$work/libreoffice-source.xlsx" >/dev/null
+mv "$work/lo/libreoffice-source.xls" workbook.xls
 
 # Not workbooks, or no longer whole ones.
 printf '名称,内容\na,b\n' >renamed_csv.xlsx
