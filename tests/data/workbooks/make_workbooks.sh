@@ -63,6 +63,25 @@ mv "$work/lo/libreoffice-source.xls" workbook.xls
 # Not workbooks, or no longer whole ones.
 printf '名称,内容\na,b\n' >renamed_csv.xlsx
 head -c 2000 libreoffice.xlsx >truncated.xlsx
+head -c 5000 workbook.xls >truncated.xls
+"$python" - <<'PY'
+# The number record of 前导零 (row 12, column 1) told as 4 bytes long instead of 10.
+data = bytearray(open("workbook.xls", "rb").read())
+record = bytes.fromhex("7e020a000c000100")
+assert data.count(record) == 1
+data[data.find(record) + 2] = 4
+open("cut_record.xls", "wb").write(bytes(data))
+# 名单 hidden and 其他 a chart sheet: no visible sheet of cells is left.
+data = bytearray(open("workbook.xls", "rb").read())
+def sheet_entry(name):
+    # State and type bytes, then the name's length, a flags byte for UTF-16, the name.
+    entry = bytes([len(name), 1]) + name.encode("utf-16-le")
+    assert data.count(entry) == 1
+    return data.find(entry) - 2
+data[sheet_entry("名单")] = 1
+data[sheet_entry("其他") + 1] = 2
+open("sheet_states.xls", "wb").write(bytes(data))
+PY
 "$python" - <<'PY'
 import zipfile
 data = bytearray(open("libreoffice.xlsx", "rb").read())
