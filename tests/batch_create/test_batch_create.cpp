@@ -197,6 +197,13 @@ void TestBatchCreate::readWorkbook_data()
     QTest::newRow("openpyxl, hidden first sheet passed over") << "openpyxl.xlsx" << "" << noCache;
     QTest::newRow("libreoffice, shared strings") << "libreoffice.xlsx" << "" << rows;
     QTest::newRow("xls, hidden first sheet passed over") << "workbook.xls" << "" << rows;
+    // Every kind of formula result, the same in both formats.
+    const CsvTable formulas{{"名称", "内容"}, {"文字", "码A1"},
+                            {"长文字", QString("码").repeated(3000) + QString("a").repeated(6000) + "尾"},
+                            {"真", "TRUE"}, {"假", "FALSE"}, {"错误", "#DIV/0!"}, {"无值", "#N/A"}, {"空文字"},
+                            {"零填充", "00042"}, {"公式零填充", "00084"}, {"日期", "2024-03-05"}};
+    QTest::newRow("xlsx formula results") << "formulas.xlsx" << "" << formulas;
+    QTest::newRow("xls formula results") << "formulas.xls" << "" << formulas;
     QTest::newRow("xlsx sheet by name") << "libreoffice.xlsx" << "其他" << other;
     QTest::newRow("xls sheet by name") << "workbook.xls" << "其他" << other;
     QTest::newRow("unknown sheet") << "libreoffice.xlsx" << "没有" << CsvTable{{"!", "没有名为“没有”的工作表；工作簿中的工作表：隐藏、名单、其他"}};

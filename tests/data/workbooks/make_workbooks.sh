@@ -2,7 +2,8 @@
 # Makes the workbooks of the generation tests, once; they are committed as made.
 # openpyxl.xlsx is saved by openpyxl (inline strings, no cached formula values);
 # libreoffice.xlsx and workbook.xls are the same rows saved by
-# LibreOffice (shared strings, formulas with their cached values); the damaged
+# LibreOffice (shared strings, formulas with their cached values), and so are
+# formulas.xlsx and formulas.xls, of formulas of every kind of result; the damaged
 # files are cut or altered copies; encrypted.xlsx is written by hand below
 # (LibreOffice's store with a password gave a plain one). Needs python3-openpyxl,
 # libreoffice-calc-nogui.
@@ -59,6 +60,36 @@ mv "$work/lo/libreoffice-source.xlsx" libreoffice.xlsx
 soffice --headless -env:UserInstallation=file://$work/profile --convert-to xls:"MS Excel 97" \
   --outdir "$work/lo" "$work/libreoffice-source.xlsx" >/dev/null
 mv "$work/lo/libreoffice-source.xls" workbook.xls
+
+"$python" - "$work/formulas.xlsx" <<'PY'
+import sys
+import openpyxl
+
+wb = openpyxl.Workbook()
+ws = wb.active
+ws.title = "结果"
+ws.append(["名称", "内容"])
+ws.append(["文字", '="码"&"A1"'])
+# Longer than one record holds: the text runs on into CONTINUE records.
+ws.append(["长文字", '=REPT("码",3000)&REPT("a",6000)&"尾"'])
+ws.append(["真", "=1=1"])
+ws.append(["假", "=1=2"])
+ws.append(["错误", "=1/0"])
+ws.append(["无值", "=NA()"])
+ws.append(["空文字", '=""'])
+ws.append(["零填充", 42])
+ws["B9"].number_format = "00000"
+ws.append(["公式零填充", "=B9*2"])
+ws["B10"].number_format = "00000"
+ws.append(["日期", "=DATE(2024,3,5)"])
+ws["B11"].number_format = "yyyy-mm-dd"
+wb.save(sys.argv[1])
+PY
+for format in xlsx:"Calc MS Excel 2007 XML" xls:"MS Excel 97"; do
+  soffice --headless -env:UserInstallation=file://$work/profile --convert-to "$format" \
+    --outdir "$work/lo" "$work/formulas.xlsx" >/dev/null
+done
+mv "$work/lo/formulas.xlsx" "$work/lo/formulas.xls" .
 
 # Not workbooks, or no longer whole ones.
 printf '名称,内容\na,b\n' >renamed_csv.xlsx
