@@ -101,8 +101,12 @@ void CsvCreate::buildForm()
     connect(csvPathEdit, &QLineEdit::textChanged, this, [this, sheetLabel](const QString &text) {
         const QString path = text.trimmed();
         sheetBox->clear();
-        if (isWorkbookName(path) && QFileInfo(path).isFile())
-            sheetBox->addItems(openRowReader(path)->sheetNames());
+        if (isWorkbookName(path) && QFileInfo(path).isFile()) {
+            const std::unique_ptr<RowReader> reader = openRowReader(path);
+            sheetBox->addItems(reader->sheetNames());
+            // Hidden sheets are listed too: the one a run reads unless told otherwise is chosen.
+            sheetBox->setCurrentIndex(qMax(0, sheetBox->findText(reader->sheetName())));
+        }
         sheetBox->setVisible(sheetBox->count() > 0);
         sheetLabel->setVisible(sheetBox->count() > 0);
     });

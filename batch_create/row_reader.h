@@ -25,6 +25,8 @@ public:
     virtual bool sawText() const { return false; }
     // The names of a workbook's sheets, in order; none for a CSV file.
     virtual QStringList sheetNames() const { return {}; }
+    // The name of the sheet read: the one asked for, else the first visible one; none for a CSV file.
+    virtual QString sheetName() const { return {}; }
     // The report for a file without a row.
     virtual QString emptyProblem() const = 0;
     // Back before the first row, for another pass over the file.

@@ -101,6 +101,7 @@ QString XlsReader::open(const QString &sheet)
         index = sheet.isEmpty() ? 0 : names.indexOf(sheet);
         if (index < 0)
             return unknownSheetReason(sheet, names);
+        chosenName = names.at(index);
     } else {
         const QVector<XlsRecords::Sheet> &all = records->sheets();
         for (const XlsRecords::Sheet &each : all)
@@ -111,6 +112,7 @@ QString XlsReader::open(const QString &sheet)
             ++chosen;
         if (chosen == all.size())
             return sheet.isEmpty() ? QStringLiteral("没有可见的工作表") : unknownSheetReason(sheet, names);
+        chosenName = all.at(chosen).name;
         if (!all.at(chosen).worksheet)
             return QStringLiteral("工作表“%1”不是数据表").arg(all.at(chosen).name);
         // FreeXL's sheet of the same name, which is a sheet's own.

@@ -26,9 +26,11 @@ public:
     QString problem() const override { return why; }
     QString emptyProblem() const override;
     QStringList sheetNames() const override { return names; }
+    QString sheetName() const override { return chosenName; }
 
 private:
     QStringList names;
+    QString chosenName;
     QString open(const QString &sheet);
 
     QString path;

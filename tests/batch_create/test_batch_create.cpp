@@ -9,6 +9,7 @@
 #include "tests/support/test_support.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
@@ -112,6 +113,8 @@ private slots:
     void sameFileKeys();
     void pageChecks_data();
     void pageChecks();
+    void pageSheetChoice_data();
+    void pageSheetChoice();
     void closingThePageDuringARun_data();
     void closingThePageDuringARun();
     void initTestCase();
@@ -502,6 +505,26 @@ void TestBatchCreate::pageChecks()
     QVERIFY(cell<QPushButton>(&page, 2)->isEnabled());
     // The save folder is made only for inputs that are accepted.
     QVERIFY(!QFileInfo::exists(tmp.filePath(QStringLiteral("save"))));
+}
+
+void TestBatchCreate::pageSheetChoice_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("chosen");
+    QTest::newRow("xlsx") << "openpyxl.xlsx" << "名单";
+    QTest::newRow("xls") << "workbook.xls" << "名单";
+}
+
+// The page lists hidden sheets too, but offers the one a run reads by itself.
+void TestBatchCreate::pageSheetChoice()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, chosen);
+    CsvCreate page;
+    cell<QLineEdit>(&page, 0)->setText(QStringLiteral(GLYPHORA_TEST_DATA "/workbooks/") + file);
+    const auto *box = page.findChild<QComboBox *>(QStringLiteral("sheetBox"));
+    QCOMPARE(box->count(), 3);
+    QCOMPARE(box->currentText(), chosen);
 }
 
 void TestBatchCreate::closingThePageDuringARun_data()
