@@ -123,10 +123,31 @@ QString boolText(quint8 value)
     return value ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
 }
 
+// A damaged container is reported in the reader's own words; the library's
+// complaints about it on standard error would tell the user nothing more.
+void silenceContainerLog()
+{
+    static const bool silenced = [] {
+        const auto levels = GLogLevelFlags(G_LOG_LEVEL_MASK | G_LOG_FLAG_FATAL | G_LOG_FLAG_RECURSION);
+        const GLogFunc discard = [](const gchar *, GLogLevelFlags, const gchar *, gpointer) {};
+        for (const char *domain : {"libgsf", "libgsf:msole"})
+            g_log_set_handler(domain, levels, discard, nullptr);
+        // Its complaint about a stream it cannot open comes without a domain, as others' may.
+        const GLogFunc childWarning = [](const gchar *domain, GLogLevelFlags level, const gchar *message, gpointer) {
+            if (!g_str_has_prefix(message, "Unable to get child"))
+                g_log_default_handler(domain, level, message, nullptr);
+        };
+        g_log_set_handler(nullptr, G_LOG_LEVEL_WARNING, childWarning, nullptr);
+        return true;
+    }();
+    Q_UNUSED(silenced)
+}
+
 }
 
 XlsRecords::XlsRecords(const QString &path)
 {
+    silenceContainerLog();
     GsfInput *file = gsf_input_stdio_new(QFile::encodeName(path).constData(), nullptr);
     if (!file) {
         why = QStringLiteral("无法打开文件");
@@ -188,6 +209,7 @@ QString XlsRecords::readGlobals()
     if (u16(data, 0) != biff8Version)
         return QString();
     biff8 = true;
+    static const QRegularExpression dateLetter(QStringLiteral("[dmyhsDMYHS]"));
     QHash<int, CellFormat> formats;
     QHash<int, bool> dateLetters;
     QVector<int> styleFormats;
@@ -221,9 +243,9 @@ QString XlsRecords::readGlobals()
             if (!unicodeString(data, 2, 2, text))
                 return damagedText;
             formats.insert(u16(data, 0), cellFormatOfCode(text));
-            // FreeXL takes a number for a date by the letters of its format, even quoted
-            // ones: such numbers are read here, whatever FreeXL would make of them.
-            dateLetters.insert(u16(data, 0), text.contains(QRegularExpression(QStringLiteral("[dmyhsDMYHS]"))));
+            // Whether FreeXL takes a number for a date is its own guess from the letters
+            // of the format: numbers of a format with such letters anywhere are read here.
+            dateLetters.insert(u16(data, 0), text.contains(dateLetter));
             break;
         case ExtendedFormat:
             if (data.size() < 4)
