@@ -70,18 +70,17 @@ XlsReader::~XlsReader()
 
 QString XlsReader::open(const QString &sheet)
 {
-    const int opened = freexl_open(QFile::encodeName(path).constData(), &handle);
-    if (opened != FREEXL_OK) {
-        if (isEncryptedWorkbook(path))
-            return QStringLiteral("工作簿设有密码，请在Excel中取消密码后另存再试");
-        return opened == FREEXL_FILE_NOT_FOUND ? QStringLiteral("无法打开文件") : QStringLiteral("文件已损坏或不是Excel工作簿");
-    }
-    unsigned int info = 0;
-    if (freexl_get_info(handle, FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK && info == FREEXL_BIFF_OBFUSCATED)
-        return QStringLiteral("工作簿设有密码，请在Excel中取消密码后另存再试");
+    const QString password = QStringLiteral("工作簿设有密码，请在Excel中取消密码后另存再试");
+    // The records are read first: FreeXL is given only a file that they find sound.
     records = std::make_unique<XlsRecords>(path);
     if (!records->problem().isEmpty())
-        return records->problem();
+        return isEncryptedWorkbook(path) ? password : records->problem();
+    const int opened = freexl_open(QFile::encodeName(path).constData(), &handle);
+    if (opened != FREEXL_OK)
+        return opened == FREEXL_FILE_NOT_FOUND ? QStringLiteral("无法打开文件") : QStringLiteral("文件已损坏或不是Excel工作簿");
+    unsigned int info = 0;
+    if (freexl_get_info(handle, FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK && info == FREEXL_BIFF_OBFUSCATED)
+        return password;
     unsigned int sheets = 0;
     if (freexl_get_info(handle, FREEXL_BIFF_SHEET_COUNT, &sheets) != FREEXL_OK || sheets == 0) {
         // FreeXL stops at a damaged record without a word, and then has no sheet.

@@ -18,6 +18,7 @@ namespace {
 
 const QString damagedText = QStringLiteral("文件已损坏或不完整");
 const QString tooLargeText = QStringLiteral("工作簿的内容超出读取上限");
+const QString notWorkbookText = QStringLiteral("文件已损坏或不是Excel工作簿");
 const QString passwordText = QStringLiteral("工作簿设有密码，请在Excel中取消密码后另存再试");
 
 enum RecordType : quint16 {
@@ -33,6 +34,7 @@ enum RecordType : quint16 {
     SharedFormula = 0x04BC,
     ArrayFormula = 0x0221,
     DataTable = 0x0236,
+    Dimensions = 0x0200,
     Continue = 0x003C,
     Number = 0x0203,
     Rk = 0x027E,
@@ -40,6 +42,10 @@ enum RecordType : quint16 {
     BoolErr = 0x0205,
 };
 constexpr quint16 biff8Version = 0x0600;
+// Rows and columns a sheet has at most: 65,536 rows since Excel 97, 16,384 before; 256 columns.
+constexpr quint32 biff8Rows = 65536;
+constexpr quint32 biff5Rows = 16384;
+constexpr quint16 sheetColumns = 256;
 // A formula's cached result that is no number says so in its last two bytes.
 constexpr quint16 resultNotNumber = 0xFFFF;
 
@@ -156,20 +162,20 @@ XlsRecords::XlsRecords(const QString &path)
     container = gsf_infile_msole_new(file, nullptr);
     g_object_unref(file);
     if (!container) {
-        why = damagedText;
+        why = notWorkbookText;
         return;
     }
     stream = gsf_infile_child_by_name(container, "Workbook");
+    // Excel 5 and 95 named it so.
+    if (!stream)
+        stream = gsf_infile_child_by_name(container, "Book");
     if (!stream) {
-        // Excel 5 and 95 named it so; FreeXL reads those alone.
-        GsfInput *older = gsf_infile_child_by_name(container, "Book");
-        if (older)
-            g_object_unref(older);
-        else
-            why = damagedText;
+        why = notWorkbookText;
         return;
     }
     why = readGlobals();
+    if (why.isEmpty())
+        why = checkSheetSizes();
 }
 
 XlsRecords::~XlsRecords()
@@ -206,9 +212,7 @@ QString XlsRecords::readGlobals()
     QByteArray data;
     if (!nextRecord(type, data) || type != Bof || data.size() < 4)
         return damagedText;
-    if (u16(data, 0) != biff8Version)
-        return QString();
-    biff8 = true;
+    biff8 = u16(data, 0) == biff8Version;
     static const QRegularExpression dateLetter(QStringLiteral("[dmyhsDMYHS]"));
     QHash<int, CellFormat> formats;
     QHash<int, bool> dateLetters;
@@ -219,10 +223,13 @@ QString XlsRecords::readGlobals()
         if (sheetList.size() >= maxWorkbookEntries || styleFormats.size() >= maxWorkbookEntries
             || formats.size() >= maxWorkbookEntries)
             return tooLargeText;
+        if (type == FilePass)
+            return passwordText;
+        // Of an older workbook only the sizes of its sheets are checked.
+        if (!biff8)
+            continue;
         QString text;
         switch (type) {
-        case FilePass:
-            return passwordText;
         case DateMode:
             if (data.size() < 2)
                 return damagedText;
@@ -267,6 +274,31 @@ QString XlsRecords::readGlobals()
         style.readHere = style.format.kind != CellFormat::Number || style.format.digits > 0 || dateLetters.value(id);
         styles.append(style);
     }
+    return QString();
+}
+
+// FreeXL takes a sheet's size from its DIMENSIONS record and overruns its memory
+// where that is larger than the format allows: such a workbook is damaged.
+QString XlsRecords::checkSheetSizes()
+{
+    quint16 type = 0;
+    QByteArray data;
+    while (nextRecord(type, data)) {
+        if (type != Dimensions)
+            continue;
+        // Rows count in 32 bits since BIFF8, in 16 before; the last row and column are one past.
+        const int rowBytes = biff8 ? 4 : 2;
+        if (data.size() < 2 * rowBytes + 4)
+            return damagedText;
+        const quint32 firstRow = biff8 ? u32(data, 0) : u16(data, 0);
+        const quint32 endRow = biff8 ? u32(data, 4) : u16(data, 2);
+        const quint16 firstColumn = u16(data, 2 * rowBytes), endColumn = u16(data, 2 * rowBytes + 2);
+        if (firstRow > endRow || endRow > (biff8 ? biff8Rows : biff5Rows) || firstColumn > endColumn
+            || endColumn > sheetColumns)
+            return damagedText;
+    }
+    // Bytes after the last whole record, padding perhaps, are FreeXL's to judge.
+    why.clear();
     return QString();
 }
 

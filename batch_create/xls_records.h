@@ -27,7 +27,8 @@ public:
         quint32 offset = 0;
     };
 
-    // Reads the sheet list, the date system and the number formats.
+    // Reads the sheet list, the date system and the number formats, and checks that
+    // FreeXL can be given the file: its sheets keep to the sizes the format allows.
     explicit XlsRecords(const QString &path);
     ~XlsRecords();
     XlsRecords(const XlsRecords &) = delete;
@@ -35,7 +36,7 @@ public:
 
     // Why the workbook cannot be read; empty when it can.
     QString problem() const { return why; }
-    // False for a workbook of a format older than BIFF8, whose records are not read here.
+    // False for a workbook of a format older than BIFF8, whose cells and sheets are not read here.
     bool read() const { return biff8; }
     const QVector<Sheet> &sheets() const { return sheetList; }
     // Reads the cells of sheets()[index] whose text is given here; the reason it cannot, or empty.
@@ -46,6 +47,7 @@ public:
 private:
     bool nextRecord(quint16 &type, QByteArray &data);
     QString readGlobals();
+    QString checkSheetSizes();
     QString readStringResult(const QByteArray &first, QString &text);
     QString keep(quint16 row, quint16 column, const QString &text);
     // A formula's number is always kept: FreeXL gives formulas empty.

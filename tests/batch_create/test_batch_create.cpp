@@ -218,6 +218,8 @@ void TestBatchCreate::readWorkbook_data()
     QTest::newRow("truncated xls") << "truncated.xls" << "" << CsvTable{{"!", "损坏"}};
     // FreeXL stops at the record without a word and has no sheet then.
     QTest::newRow("xls record cut short") << "cut_record.xls" << "" << CsvTable{{"!", "损坏"}};
+    // FreeXL would write past its memory for it.
+    QTest::newRow("xls sheet larger than the format") << "oversized_sheet.xls" << "" << CsvTable{{"!", "损坏"}};
     // Every sheet hidden but a chart sheet: nothing to read unless a hidden sheet is named.
     QTest::newRow("xls without a visible worksheet") << "sheet_states.xls" << "" << CsvTable{{"!", "没有可见的工作表"}};
     QTest::newRow("xls chart sheet") << "sheet_states.xls" << "其他" << CsvTable{{"!", "工作表“其他”不是数据表"}};

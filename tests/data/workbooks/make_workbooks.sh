@@ -112,6 +112,14 @@ def sheet_entry(name):
 data[sheet_entry("名单")] = 1
 data[sheet_entry("其他") + 1] = 2
 open("sheet_states.xls", "wb").write(bytes(data))
+# The hidden sheet's window record (0x023E) retyped as a second DIMENSIONS record
+# (0x0200), whose bytes claim 4,194,304 rows: more than a sheet has, and more
+# than FreeXL keeps within its memory.
+data = bytearray(open("workbook.xls", "rb").read())
+window = bytes.fromhex("3e021200b60000000000400000003c00640000000000")
+assert data.count(window) == 2  # the hidden sheet's, then 其他's
+data[data.find(window)] = 0
+open("oversized_sheet.xls", "wb").write(bytes(data))
 PY
 "$python" - <<'PY'
 import zipfile
