@@ -84,7 +84,7 @@ QString XlsReader::open(const QString &sheet)
     unsigned int sheets = 0;
     if (freexl_get_info(handle, FREEXL_BIFF_SHEET_COUNT, &sheets) != FREEXL_OK || sheets == 0) {
         // FreeXL stops at a damaged record without a word, and then has no sheet.
-        return records->read() && !records->sheets().isEmpty() ? QStringLiteral("文件已损坏或不完整")
+        return records->isBiff8() && !records->sheets().isEmpty() ? QStringLiteral("文件已损坏或不完整")
                                                                 : QStringLiteral("没有可读的工作表");
     }
     QStringList freexlNames;
@@ -93,7 +93,7 @@ QString XlsReader::open(const QString &sheet)
         freexlNames << (freexl_get_worksheet_name(handle, i, &name) == FREEXL_OK && name ? QString::fromUtf8(name) : QString());
     }
     int index = 0;
-    if (!records->read()) {
+    if (!records->isBiff8()) {
         // An older workbook: FreeXL's sheets, the first one unless another is named.
         records.reset();
         names = freexlNames;

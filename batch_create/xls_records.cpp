@@ -277,8 +277,8 @@ QString XlsRecords::readGlobals()
     return QString();
 }
 
-// FreeXL takes a sheet's size from its DIMENSIONS record and overruns its memory
-// where that is larger than the format allows: such a workbook is damaged.
+// FreeXL takes a sheet's size from its DIMENSIONS records and can overrun its memory
+// where one claims more than the format allows: such a workbook is damaged.
 QString XlsRecords::checkSheetSizes()
 {
     quint16 type = 0;

@@ -37,7 +37,7 @@ public:
     // Why the workbook cannot be read; empty when it can.
     QString problem() const { return why; }
     // False for a workbook of a format older than BIFF8, whose cells and sheets are not read here.
-    bool read() const { return biff8; }
+    bool isBiff8() const { return biff8; }
     const QVector<Sheet> &sheets() const { return sheetList; }
     // Reads the cells of sheets()[index] whose text is given here; the reason it cannot, or empty.
     QString readCells(int index);

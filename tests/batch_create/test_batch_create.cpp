@@ -204,7 +204,7 @@ void TestBatchCreate::readWorkbook_data()
     const CsvTable formulas{{"名称", "内容"}, {"文字", "码A1"},
                             {"长文字", QString("码").repeated(3000) + QString("a").repeated(6000) + "尾"},
                             {"真", "TRUE"}, {"假", "FALSE"}, {"错误", "#DIV/0!"}, {"无值", "#N/A"}, {"空文字"},
-                            {"零填充", "00042"}, {"公式零填充", "00084"}, {"日期", "2024-03-05"}};
+                            {"零填充", "00042", "00007"}, {"公式零填充", "00084"}, {"日期", "2024-03-05"}};
     QTest::newRow("xlsx formula results") << "formulas.xlsx" << "" << formulas;
     QTest::newRow("xls formula results") << "formulas.xls" << "" << formulas;
     QTest::newRow("xlsx sheet by name") << "libreoffice.xlsx" << "其他" << other;

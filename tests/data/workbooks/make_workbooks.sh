@@ -77,8 +77,10 @@ ws.append(["假", "=1=2"])
 ws.append(["错误", "=1/0"])
 ws.append(["无值", "=NA()"])
 ws.append(["空文字", '=""'])
-ws.append(["零填充", 42])
+# Numbers side by side are stored in one record (MULRK).
+ws.append(["零填充", 42, 7])
 ws["B9"].number_format = "00000"
+ws["C9"].number_format = "00000"
 ws.append(["公式零填充", "=B9*2"])
 ws["B10"].number_format = "00000"
 ws.append(["日期", "=DATE(2024,3,5)"])
