@@ -1,6 +1,7 @@
 #include "batch_create/xls_reader.h"
 
 #include "batch_create/cell_text.h"
+#include "batch_create/xls_records.h"
 #include "common/input_limits.h"
 
 #include <QFile>
@@ -69,27 +70,59 @@ XlsReader::~XlsReader()
 
 QString XlsReader::open(const QString &sheet)
 {
+    const QString password = QStringLiteral("工作簿设有密码，请在Excel中取消密码后另存再试");
+    // The records are read first: FreeXL is given only a file that they find sound.
+    records = std::make_unique<XlsRecords>(path);
+    if (!records->problem().isEmpty())
+        return isEncryptedWorkbook(path) ? password : records->problem();
     const int opened = freexl_open(QFile::encodeName(path).constData(), &handle);
-    if (opened != FREEXL_OK) {
-        if (isEncryptedWorkbook(path))
-            return QStringLiteral("工作簿设有密码，请在Excel中取消密码后另存再试");
+    if (opened != FREEXL_OK)
         return opened == FREEXL_FILE_NOT_FOUND ? QStringLiteral("无法打开文件") : QStringLiteral("文件已损坏或不是Excel工作簿");
-    }
     unsigned int info = 0;
     if (freexl_get_info(handle, FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK && info == FREEXL_BIFF_OBFUSCATED)
-        return QStringLiteral("工作簿设有密码，请在Excel中取消密码后另存再试");
+        return password;
     unsigned int sheets = 0;
-    if (freexl_get_info(handle, FREEXL_BIFF_SHEET_COUNT, &sheets) != FREEXL_OK || sheets == 0)
-        return QStringLiteral("没有可读的工作表");
+    if (freexl_get_info(handle, FREEXL_BIFF_SHEET_COUNT, &sheets) != FREEXL_OK || sheets == 0) {
+        // FreeXL stops at a damaged record without a word, and then has no sheet.
+        return records->isBiff8() && !records->sheets().isEmpty() ? QStringLiteral("文件已损坏或不完整")
+                                                                : QStringLiteral("没有可读的工作表");
+    }
+    QStringList freexlNames;
     for (unsigned short i = 0; i < sheets; ++i) {
         const char *name = nullptr;
-        names << (freexl_get_worksheet_name(handle, i, &name) == FREEXL_OK && name ? QString::fromUtf8(name) : QString());
+        freexlNames << (freexl_get_worksheet_name(handle, i, &name) == FREEXL_OK && name ? QString::fromUtf8(name) : QString());
     }
-    const int index = names.indexOf(sheet);
-    if (!sheet.isEmpty() && index < 0)
-        return unknownSheetReason(sheet, names);
-    const unsigned short chosen = sheet.isEmpty() ? 0 : static_cast<unsigned short>(index);
-    readName = names.at(chosen);
+    int index = 0;
+    if (!records->isBiff8()) {
+        // An older workbook: FreeXL's sheets, the first one unless another is named.
+        records.reset();
+        names = freexlNames;
+        index = sheet.isEmpty() ? 0 : names.indexOf(sheet);
+        if (index < 0)
+            return unknownSheetReason(sheet, names);
+        chosenName = names.at(index);
+    } else {
+        const QVector<XlsRecords::Sheet> &all = records->sheets();
+        for (const XlsRecords::Sheet &each : all)
+            names << each.name;
+        int chosen = 0;
+        while (chosen < all.size() && (sheet.isEmpty() ? !all.at(chosen).visible || !all.at(chosen).worksheet
+                                                        : all.at(chosen).name != sheet))
+            ++chosen;
+        if (chosen == all.size())
+            return sheet.isEmpty() ? QStringLiteral("没有可见的工作表") : unknownSheetReason(sheet, names);
+        chosenName = all.at(chosen).name;
+        if (!all.at(chosen).worksheet)
+            return QStringLiteral("工作表“%1”不是数据表").arg(all.at(chosen).name);
+        // FreeXL's sheet of the same name, which is a sheet's own.
+        index = freexlNames.indexOf(all.at(chosen).name);
+        if (index < 0)
+            return QStringLiteral("文件已损坏或不完整");
+        const QString reason = records->readCells(chosen);
+        if (!reason.isEmpty())
+            return reason;
+    }
+    const unsigned short chosen = static_cast<unsigned short>(index);
     if (freexl_select_active_worksheet(handle, chosen) != FREEXL_OK
         || freexl_worksheet_dimensions(handle, &rowCount, &columnCount) != FREEXL_OK)
         return QStringLiteral("文件已损坏或不完整");
@@ -108,13 +141,14 @@ bool XlsReader::readRow(QStringList &row)
     qint64 chars = 0;
     lastRowCut = false;
     for (unsigned short column = 0; column < columnCount; ++column) {
+        const QString *read = records ? records->cellText(int(nextRow), column) : nullptr;
         FreeXL_CellValue cell;
-        if (freexl_get_cell_value(handle, nextRow, column, &cell) != FREEXL_OK) {
+        if (!read && freexl_get_cell_value(handle, nextRow, column, &cell) != FREEXL_OK) {
             state = Unreadable;
             why = workbookProblem(path, QStringLiteral("文件已损坏或不完整"));
             return false;
         }
-        const QString text = cellText(cell);
+        const QString text = read ? *read : cellText(cell);
         chars += text.size() + 1;
         if (chars > maxCsvRowChars) {
             lastRowCut = true;

@@ -2,9 +2,15 @@
 
 #include "batch_create/row_reader.h"
 
+#include <memory>
+
+class XlsRecords;
+
 // Reads the rows of a workbook in the older binary format (.xls) through FreeXL,
 // which holds the whole file, as small as the format keeps it (65,536 rows at
-// most). The first sheet is read, or the one named. An encrypted workbook, also
+// most); what FreeXL leaves out (formula results, formatted numbers, hidden sheets)
+// is read from the records themselves, so that cells read as in an .xlsx workbook.
+// The first visible sheet is read, or the one named. An encrypted workbook, also
 // one of the newer format that a password wraps in the same container, is refused
 // with that reason.
 class XlsReader : public RowReader
@@ -20,15 +26,16 @@ public:
     QString problem() const override { return why; }
     QString emptyProblem() const override;
     QStringList sheetNames() const override { return names; }
-    QString sheetName() const override { return readName; }
+    QString sheetName() const override { return chosenName; }
 
 private:
     QStringList names;
-    QString readName;
+    QString chosenName;
     QString open(const QString &sheet);
 
     QString path;
     const void *handle = nullptr;
+    std::unique_ptr<XlsRecords> records;
     unsigned int rowCount = 0;
     unsigned short columnCount = 0;
     unsigned int nextRow = 0;

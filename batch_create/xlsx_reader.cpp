@@ -208,7 +208,7 @@ QString XlsxReader::open(const QString &sheet)
         return QStringLiteral("没有可见的工作表");
     if (chosen == sheets.cend())
         return unknownSheetReason(sheet, names);
-    readName = chosen->name;
+    chosenName = chosen->name;
     sheetPart = chosen->part;
     if (sheetPart.isEmpty())
         return QStringLiteral("工作表“%1”不是数据表").arg(chosen->name);

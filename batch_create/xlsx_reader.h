@@ -32,11 +32,11 @@ public:
     QString problem() const override { return why; }
     QString emptyProblem() const override;
     QStringList sheetNames() const override { return names; }
-    QString sheetName() const override { return readName; }
+    QString sheetName() const override { return chosenName; }
 
 private:
     QStringList names;
-    QString readName;
+    QString chosenName;
     struct Row
     {
         QStringList fields;

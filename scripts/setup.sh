@@ -12,7 +12,7 @@ packages=(cmake ninja-build g++ pkg-config
           libqrencode-dev libgif-dev zlib1g-dev libimagequant-dev libopencv-dev libopencv-contrib-dev libzxing-dev
           libxlsxwriter-dev
           fonts-noto-cjk
-          libzip-dev libfreexl-dev
+          libzip-dev libfreexl-dev libgsf-1-dev
           gifsicle python3 python3-openpyxl libzbar-dev librsvg2-bin poppler-utils parallel)  # the tests check written files with them
 
 as_root() {

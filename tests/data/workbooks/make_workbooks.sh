@@ -2,7 +2,8 @@
 # Makes the workbooks of the generation tests, once; they are committed as made.
 # openpyxl.xlsx is saved by openpyxl (inline strings, no cached formula values);
 # libreoffice.xlsx and workbook.xls are the same rows saved by
-# LibreOffice (shared strings, formulas with their cached values); the damaged
+# LibreOffice (shared strings, formulas with their cached values), and so are
+# formulas.xlsx and formulas.xls, of formulas of every kind of result; the damaged
 # files are cut or altered copies; encrypted.xlsx is written by hand below
 # (LibreOffice's store with a password gave a plain one). Needs python3-openpyxl,
 # libreoffice-calc-nogui.
@@ -16,7 +17,7 @@ trap 'rm -rf "$work"' EXIT
 import datetime
 import openpyxl
 
-def rows(ws, hidden_name=None):
+def rows(ws):
     ws.append(["名称", "内容"])
     ws.append(["共享", "中文内容：你好世界"])
     ws.append(["日本語", "こんにちは、世界"])
@@ -37,29 +38,19 @@ def rows(ws, hidden_name=None):
     # An empty trailing row that still holds a formatted cell.
     ws["A14"].number_format = "0.00"
 
-def workbook(with_hidden):
-    wb = openpyxl.Workbook()
-    first = wb.active
-    if with_hidden:
-        first.title = "隐藏"
-        first.append(["名称", "内容"])
-        first.append(["不该读取", "hidden"])
-        first.sheet_state = "hidden"
-        rows(wb.create_sheet("名单"))
-    else:
-        first.title = "名单"
-        rows(first)
-    other = wb.create_sheet("其他")
-    other.append(["名称", "内容"])
-    other.append(["另一表", "第二张表的内容"])
-    return wb
-
-wb = workbook(True)
+wb = openpyxl.Workbook()
+first = wb.active
+first.title = "隐藏"
+first.append(["名称", "内容"])
+first.append(["不该读取", "hidden"])
+first.sheet_state = "hidden"
+rows(wb.create_sheet("名单"))
+other = wb.create_sheet("其他")
+other.append(["名称", "内容"])
+other.append(["另一表", "第二张表的内容"])
 wb.active = 1
 wb.save("openpyxl.xlsx")
-workbook(False).save("/tmp/" + "glyphora-for-xls.xlsx")
 PY
-mv /tmp/glyphora-for-xls.xlsx "$work/for-xls.xlsx"
 
 # LibreOffice saves the same rows again, computing the formula's value.
 cp openpyxl.xlsx "$work/libreoffice-source.xlsx"
@@ -67,12 +58,71 @@ soffice --headless -env:UserInstallation=file://$work/profile --convert-to xlsx:
   --outdir "$work/lo" "$work/libreoffice-source.xlsx" >/dev/null
 mv "$work/lo/libreoffice-source.xlsx" libreoffice.xlsx
 soffice --headless -env:UserInstallation=file://$work/profile --convert-to xls:"MS Excel 97" \
-  --outdir "$work/lo" "$work/for-xls.xlsx" >/dev/null
-mv "$work/lo/for-xls.xls" workbook.xls
+  --outdir "$work/lo" "$work/libreoffice-source.xlsx" >/dev/null
+mv "$work/lo/libreoffice-source.xls" workbook.xls
+
+"$python" - "$work/formulas.xlsx" <<'PY'
+import sys
+import openpyxl
+
+wb = openpyxl.Workbook()
+ws = wb.active
+ws.title = "结果"
+ws.append(["名称", "内容"])
+ws.append(["文字", '="码"&"A1"'])
+# Longer than one record holds: the text runs on into CONTINUE records.
+ws.append(["长文字", '=REPT("码",3000)&REPT("a",6000)&"尾"'])
+ws.append(["真", "=1=1"])
+ws.append(["假", "=1=2"])
+ws.append(["错误", "=1/0"])
+ws.append(["无值", "=NA()"])
+ws.append(["空文字", '=""'])
+# Numbers side by side are stored in one record (MULRK).
+ws.append(["零填充", 42, 7])
+ws["B9"].number_format = "00000"
+ws["C9"].number_format = "00000"
+ws.append(["公式零填充", "=B9*2"])
+ws["B10"].number_format = "00000"
+ws.append(["日期", "=DATE(2024,3,5)"])
+ws["B11"].number_format = "yyyy-mm-dd"
+wb.save(sys.argv[1])
+PY
+for format in xlsx:"Calc MS Excel 2007 XML" xls:"MS Excel 97"; do
+  soffice --headless -env:UserInstallation=file://$work/profile --convert-to "$format" \
+    --outdir "$work/lo" "$work/formulas.xlsx" >/dev/null
+done
+mv "$work/lo/formulas.xlsx" "$work/lo/formulas.xls" .
 
 # Not workbooks, or no longer whole ones.
 printf '名称,内容\na,b\n' >renamed_csv.xlsx
 head -c 2000 libreoffice.xlsx >truncated.xlsx
+head -c 5000 workbook.xls >truncated.xls
+"$python" - <<'PY'
+# The number record of 前导零 (row 12, column 1) told as 4 bytes long instead of 10.
+data = bytearray(open("workbook.xls", "rb").read())
+record = bytes.fromhex("7e020a000c000100")
+assert data.count(record) == 1
+data[data.find(record) + 2] = 4
+open("cut_record.xls", "wb").write(bytes(data))
+# 名单 hidden and 其他 a chart sheet: no visible sheet of cells is left.
+data = bytearray(open("workbook.xls", "rb").read())
+def sheet_entry(name):
+    # State and type bytes, then the name's length, a flags byte for UTF-16, the name.
+    entry = bytes([len(name), 1]) + name.encode("utf-16-le")
+    assert data.count(entry) == 1
+    return data.find(entry) - 2
+data[sheet_entry("名单")] = 1
+data[sheet_entry("其他") + 1] = 2
+open("sheet_states.xls", "wb").write(bytes(data))
+# The hidden sheet's window record (0x023E) retyped as a second DIMENSIONS record
+# (0x0200), whose bytes claim 4,194,304 rows: more than a sheet has, and more
+# than FreeXL keeps within its memory.
+data = bytearray(open("workbook.xls", "rb").read())
+window = bytes.fromhex("3e021200b60000000000400000003c00640000000000")
+assert data.count(window) == 2  # the hidden sheet's, then 其他's
+data[data.find(window)] = 0
+open("oversized_sheet.xls", "wb").write(bytes(data))
+PY
 "$python" - <<'PY'
 import zipfile
 data = bytearray(open("libreoffice.xlsx", "rb").read())
