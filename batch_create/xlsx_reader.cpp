@@ -428,20 +428,28 @@ void XlsxReader::startRow(int number)
     parse.lastRow = number;
     parse.rowChars = 0;
     parse.column = 0;
-    parse.activeMerges.erase(std::remove_if(parse.activeMerges.begin(), parse.activeMerges.end(),
-                                            [number](const QRect &m) { return m.bottom() < number; }),
-                             parse.activeMerges.end());
-    for (; parse.nextMerge < merges.size() && merges.at(parse.nextMerge).top() <= number; ++parse.nextMerge)
-        if (merges.at(parse.nextMerge).bottom() >= number)
-            parse.activeMerges.append(merges.at(parse.nextMerge));
+    while (!parse.mergeEnds.empty() && parse.mergeEnds.begin()->first < number) {
+        const auto ended = parse.activeMerges.find(parse.mergeEnds.begin()->second);
+        if (ended != parse.activeMerges.end() && ended->second.bottom() < number)
+            parse.activeMerges.erase(ended);
+        parse.mergeEnds.erase(parse.mergeEnds.begin());
+    }
+    for (; parse.nextMerge < merges.size() && merges.at(parse.nextMerge).top() <= number; ++parse.nextMerge) {
+        const QRect &merge = merges.at(parse.nextMerge);
+        if (merge.bottom() >= number) {
+            parse.activeMerges[merge.left()] = merge;
+            parse.mergeEnds.emplace(merge.bottom(), merge.left());
+        }
+    }
 }
 
 void XlsxReader::endCell()
 {
     const QPoint cell(parse.column, parse.lastRow);
-    for (const QRect &merge : qAsConst(parse.activeMerges))
-        if (merge.contains(cell) && cell != merge.topLeft())
-            return;
+    // Merged areas do not overlap: only the nearest one starting at or left of the cell can hold it.
+    auto merge = parse.activeMerges.upper_bound(parse.column);
+    if (merge != parse.activeMerges.begin() && (--merge)->second.contains(cell) && cell != merge->second.topLeft())
+        return;
     QString text;
     if (parse.type == QLatin1String("s")) {
         bool ok = false;

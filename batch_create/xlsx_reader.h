@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QVector>
 
+#include <map>
 #include <memory>
 
 class ZipPart;
@@ -57,7 +58,10 @@ private:
         bool inValue = false;
         bool inText = false;
         int phoneticDepth = 0;
-        QVector<QRect> activeMerges;
+        // The merged areas over the row by their left column, and when each ends:
+        // a sheet may have thousands side by side.
+        std::map<int, QRect> activeMerges;
+        std::multimap<int, int> mergeEnds;
         int nextMerge = 0;
     };
 

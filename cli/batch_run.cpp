@@ -7,11 +7,16 @@
 #include <csignal>
 #include <cstdio>
 
+#include <time.h>
 #include <unistd.h>
 
 namespace {
 
 volatile std::sig_atomic_t interruptRequested = 0;
+timespec firstInterrupt{};
+// Signals closer together than this are one request: timeout(1) and process
+// managers send the same signal to the program and to its process group.
+constexpr long sameRequestMilliseconds = 500;
 // How long the item in hand may take to finish once a run is interrupted.
 constexpr unsigned interruptGraceSeconds = 4;
 const char interruptedText[] = "已中断：已生成的文件保留在保存文件夹中\n";
@@ -25,11 +30,19 @@ void onGraceOver(int)
     _exit(interruptedExitCode);
 }
 
-void onInterrupt(int signal)
+void onInterrupt(int)
 {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    if (interruptRequested) {
+        const long since = (now.tv_sec - firstInterrupt.tv_sec) * 1000 + (now.tv_nsec - firstInterrupt.tv_nsec) / 1000000;
+        // A second Ctrl+C (or SIGTERM) ends the program at once.
+        if (since >= sameRequestMilliseconds)
+            onGraceOver(0);
+        return;
+    }
+    firstInterrupt = now;
     interruptRequested = 1;
-    // A second Ctrl+C (or SIGTERM) ends the program at once.
-    std::signal(signal, SIG_DFL);
     // The clock runs in the kernel, so it ends the program even while no thread
     // looks at the flag: before the run starts or with every thread in a decoder.
     alarm(interruptGraceSeconds);
