@@ -98,7 +98,7 @@ void CsvCreate::buildForm()
     gridLayout = buildFormGrid(contentFrame);
     const PathRow csvRow = addPathRow(gridLayout, 0, QStringLiteral("选择CSV或Excel文件："), QStringLiteral("请选择CSV或Excel文件"),
                                       QStringLiteral("csvPathEdit"), QStringLiteral("选择文件.."), QStringLiteral("selectFileBtn"),
-                                      QStringLiteral("CSV文件的第一行是标题，不会生成图片"));
+                                      QStringLiteral("第一行是标题（CSV文件或工作表），不会生成图片"));
     const PathRow saveRow = addPathRow(gridLayout, 1, QStringLiteral("保存到："), QStringLiteral("请选择生成的二维码保存位置"),
                                        QStringLiteral("savePathEdit"), QStringLiteral("选择目录.."), QStringLiteral("selectPathBtn"));
     csvPathEdit = csvRow.edit;

@@ -3,7 +3,7 @@
 # manager, as a user sees it: both pages idle, mid-run (progress with rate and
 # time left) and finished (results buttons, failure table), at 100 % and at 150 %
 # scaling; the question before replacing pictures, the style dialog reopened on a
-# custom style, and the first start on a 1280x720 screen.
+# custom style, a workbook with its sheet list, and the first start on a 1280x720 screen.
 # The pictures go to docs/screenshots/<page>-<state>-<scale>.png.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -177,6 +177,37 @@ CONF
   shoot decode-finished
   kill $app
 done
+
+# A workbook chosen on the generation page: its sheets listed, the first visible one shown.
+/usr/bin/python3 - "$work/产品目录.xlsx" <<'PY'
+import sys
+import openpyxl
+book = openpyxl.Workbook()
+notes = book.active
+notes.title = "填写说明"
+notes.append(["A列为名称，B列为二维码内容"])
+notes.sheet_state = "hidden"
+for title, first in (("在售产品", 1), ("已下架", 501)):
+    sheet = book.create_sheet(title)
+    sheet.append(["名称", "内容"])
+    for i in range(first, first + 300):
+        sheet.append([f"产品{i:04}", f"https://glyphora.app/p/{i:04}"])
+book.save(sys.argv[1])
+PY
+scale=100
+mkdir -p "$work/config-workbook/Tavrion"
+qt_ini > "$work/config-workbook/Tavrion/Tavrion.conf" <<CONF
+[paths]
+csvFile=$work/产品目录.xlsx
+codesFolder=$work/out-workbook/二维码
+CONF
+XDG_CONFIG_HOME=$work/config-workbook "$build/bin/glyphora" >/dev/null 2>&1 &
+app=$!
+pids+=($app)
+window=$(xdotool search --sync --onlyvisible --classname glyphora | head -1)
+sleep 2
+shoot generate-workbook
+kill $app
 
 # The first start on a small screen: the window fits inside it, title bar and grip shown.
 kill "${pids[@]}" 2>/dev/null || true
