@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -40,6 +41,7 @@ enum RecordType : quint16 {
     Rk = 0x027E,
     MulRk = 0x00BD,
     BoolErr = 0x0205,
+    MergedCells = 0x00E5,
 };
 constexpr quint16 biff8Version = 0x0600;
 // Rows and columns a sheet has at most: 65,536 rows since Excel 97, 16,384 before; 256 columns.
@@ -306,6 +308,8 @@ QString XlsRecords::readCells(int index)
 {
     cells.clear();
     cellChars = 0;
+    merged.clear();
+    mergedCells = 0;
     if (index < 0 || index >= sheetList.size() || gsf_input_seek(stream, sheetList.at(index).offset, G_SEEK_SET))
         return damagedText;
     quint16 type = 0;
@@ -392,6 +396,9 @@ QString XlsRecords::readCells(int index)
                 reason = keepNumber(row, quint16(first + i), u16(data, 4 + 6 * i), rkValue(u32(data, 6 + 6 * i)));
             break;
         }
+        case MergedCells:
+            reason = readMerges(data);
+            break;
         default:
             break;
         }
@@ -400,7 +407,29 @@ QString XlsRecords::readCells(int index)
     }
     if (!why.isEmpty())
         return why;
+    for (QVector<MergedRows> &column : merged)
+        std::sort(column.begin(), column.end(), [](const MergedRows &a, const MergedRows &b) { return a.first < b.first; });
     return depth > 0 ? damagedText : QString();
+}
+
+// A count, then for each area its first and last row and first and last column.
+QString XlsRecords::readMerges(const QByteArray &data)
+{
+    if (data.size() < 2 || data.size() != 2 + 8 * u16(data, 0))
+        return damagedText;
+    for (int at = 2; at < data.size(); at += 8) {
+        const int first = u16(data, at), last = u16(data, at + 2), left = u16(data, at + 4), right = u16(data, at + 6);
+        if (last < first || right < left || right > 255)
+            return damagedText;
+        mergedCells += right - left + 1;
+        if (mergedCells > maxWorkbookEntries)
+            return tooLargeText;
+        if (merged.size() <= right)
+            merged.resize(right + 1);
+        for (int column = left; column <= right; ++column)
+            merged[column].append({first, last, left});
+    }
+    return QString();
 }
 
 // A formula's string result, whose characters may run on into CONTINUE records,
@@ -451,6 +480,14 @@ QString XlsRecords::keepNumber(quint16 row, quint16 column, quint16 xf, double v
 
 const QString *XlsRecords::cellText(int row, int column) const
 {
+    static const QString covered;
+    if (column < merged.size()) {
+        // Areas do not overlap: only the last one starting at or above the row can hold the cell.
+        const QVector<MergedRows> &areas = merged.at(column);
+        auto area = std::upper_bound(areas.cbegin(), areas.cend(), row, [](int r, const MergedRows &m) { return r < m.first; });
+        if (area != areas.cbegin() && (--area)->last >= row && (row != area->first || column != area->left))
+            return &covered;
+    }
     const auto found = cells.constFind(quint32(row) << 16 | quint32(column));
     return found == cells.cend() ? nullptr : &found.value();
 }

@@ -41,7 +41,8 @@ public:
     const QVector<Sheet> &sheets() const { return sheetList; }
     // Reads the cells of sheets()[index] whose text is given here; the reason it cannot, or empty.
     QString readCells(int index);
-    // The text of the cell at row and column (from 0) of the sheet read, or null where FreeXL's stands.
+    // The text of the cell at row and column (from 0) of the sheet read, or null where FreeXL's
+    // stands; empty for a cell of a merged area other than its top-left one.
     const QString *cellText(int row, int column) const;
 
 private:
@@ -68,4 +69,15 @@ private:
     QVector<Style> styles;
     QHash<quint32, QString> cells;
     qint64 cellChars = 0;
+    // The merged areas of the sheet read, for each column they cover, by first row:
+    // only an area's top-left cell gives its value.
+    struct MergedRows
+    {
+        int first;
+        int last;
+        int left;
+    };
+    QVector<QVector<MergedRows>> merged;
+    qint64 mergedCells = 0;
+    QString readMerges(const QByteArray &data);
 };

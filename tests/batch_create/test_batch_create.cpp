@@ -247,6 +247,10 @@ void TestBatchCreate::readWorkbook_data()
                             {"零填充", "00042", "00007"}, {"公式零填充", "00084"}, {"日期", "2024-03-05"}};
     QTest::newRow("xlsx formula results") << "formulas.xlsx" << "" << formulas;
     QTest::newRow("xls formula results") << "formulas.xls" << "" << formulas;
+    // Text kept under a merged area of two rows and columns is not read, only its top-left cell.
+    const CsvTable merged{{"名称", "内容"}, {"横向", "左上"}, {"下面"}};
+    QTest::newRow("xlsx merged area") << "merged.xlsx" << "" << merged;
+    QTest::newRow("xls merged area") << "merged.xls" << "" << merged;
     QTest::newRow("xlsx sheet by name") << "libreoffice.xlsx" << "其他" << other;
     QTest::newRow("xls sheet by name") << "workbook.xls" << "其他" << other;
     QTest::newRow("unknown sheet") << "libreoffice.xlsx" << "没有" << CsvTable{{"!", "没有名为“没有”的工作表；工作簿中的工作表：隐藏、名单、其他"}};

@@ -3,7 +3,8 @@
 # openpyxl.xlsx is saved by openpyxl (inline strings, no cached formula values);
 # libreoffice.xlsx and workbook.xls are the same rows saved by
 # LibreOffice (shared strings, formulas with their cached values), and so are
-# formulas.xlsx and formulas.xls, of formulas of every kind of result; the damaged
+# formulas.xlsx and formulas.xls, of formulas of every kind of result, and merged.xlsx
+# and merged.xls, of a merged area whose covered cells hold text; the damaged
 # files are cut or altered copies; encrypted.xlsx is written by hand below
 # (LibreOffice's store with a password gave a plain one). Needs python3-openpyxl,
 # libreoffice-calc-nogui.
@@ -150,3 +151,37 @@ for name in ["Root Entry", "EncryptionInfo", "EncryptedPackage"]:
     directory += entry
 open("encrypted.xlsx", "wb").write(bytes(header + directory + bytes(128)))
 PY
+
+# A merged area over two rows and two columns whose covered cells still hold text,
+# as LibreOffice keeps it: written by hand, then saved by LibreOffice in both formats.
+"$python" - "$work/merged.xlsx" <<'PY'
+import sys
+import zipfile
+
+def cell(ref, text):
+    return f'<c r="{ref}" t="inlineStr"><is><t>{text}</t></is></c>'
+
+main = "http://schemas.openxmlformats.org/"
+with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED) as z:
+    z.writestr("[Content_Types].xml", f'<Types xmlns="{main}package/2006/content-types">'
+               '<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>'
+               '<Default Extension="xml" ContentType="application/xml"/>'
+               '<Override PartName="/xl/workbook.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml"/>'
+               '<Override PartName="/xl/worksheets/sheet1.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml"/></Types>')
+    z.writestr("_rels/.rels", f'<Relationships xmlns="{main}package/2006/relationships"><Relationship Id="rId1" '
+               f'Type="{main}officeDocument/2006/relationships/officeDocument" Target="xl/workbook.xml"/></Relationships>')
+    z.writestr("xl/workbook.xml", f'<workbook xmlns="{main}spreadsheetml/2006/main" xmlns:r="{main}officeDocument/2006/relationships">'
+               '<sheets><sheet name="合并" sheetId="1" r:id="rId1"/></sheets></workbook>')
+    z.writestr("xl/_rels/workbook.xml.rels", f'<Relationships xmlns="{main}package/2006/relationships"><Relationship Id="rId1" '
+               f'Type="{main}officeDocument/2006/relationships/worksheet" Target="worksheets/sheet1.xml"/></Relationships>')
+    z.writestr("xl/worksheets/sheet1.xml", f'<worksheet xmlns="{main}spreadsheetml/2006/main"><sheetData>'
+               f'<row r="1">{cell("A1", "名称")}{cell("B1", "内容")}</row>'
+               f'<row r="2">{cell("A2", "横向")}{cell("B2", "左上")}{cell("C2", "右边被合并")}</row>'
+               f'<row r="3">{cell("A3", "下面")}{cell("B3", "下面被合并")}{cell("C3", "右下被合并")}</row>'
+               '</sheetData><mergeCells count="1"><mergeCell ref="B2:C3"/></mergeCells></worksheet>')
+PY
+soffice --headless -env:UserInstallation=file://$work/profile --convert-to xlsx:"Calc MS Excel 2007 XML" \
+  --outdir "$work/lo" "$work/merged.xlsx" >/dev/null
+soffice --headless -env:UserInstallation=file://$work/profile --convert-to xls:"MS Excel 97" \
+  --outdir "$work/lo" "$work/merged.xlsx" >/dev/null
+mv "$work/lo/merged.xlsx" "$work/lo/merged.xls" .
