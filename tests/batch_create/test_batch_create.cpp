@@ -247,8 +247,9 @@ void TestBatchCreate::readWorkbook_data()
                             {"零填充", "00042", "00007"}, {"公式零填充", "00084"}, {"日期", "2024-03-05"}};
     QTest::newRow("xlsx formula results") << "formulas.xlsx" << "" << formulas;
     QTest::newRow("xls formula results") << "formulas.xls" << "" << formulas;
-    // Text kept under a merged area of two rows and columns is not read, only its top-left cell.
-    const CsvTable merged{{"名称", "内容"}, {"横向", "左上"}, {"下面"}};
+    // Text kept under a merged area of two rows and columns is not read, only its top-left cell;
+    // Excel's escapes read as the characters they stand for.
+    const CsvTable merged{{"名称", "内容"}, {"横向", "左上"}, {"下面"}, {"转义", "甲\r乙 _x0041_"}};
     QTest::newRow("xlsx merged area") << "merged.xlsx" << "" << merged;
     QTest::newRow("xls merged area") << "merged.xls" << "" << merged;
     QTest::newRow("xlsx sheet by name") << "libreoffice.xlsx" << "其他" << other;

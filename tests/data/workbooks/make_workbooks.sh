@@ -153,7 +153,8 @@ open("encrypted.xlsx", "wb").write(bytes(header + directory + bytes(128)))
 PY
 
 # A merged area over two rows and two columns whose covered cells still hold text,
-# as LibreOffice keeps it: written by hand, then saved by LibreOffice in both formats.
+# as LibreOffice keeps it, and text with Excel's escapes: written by hand, then saved
+# by LibreOffice in both formats.
 "$python" - "$work/merged.xlsx" <<'PY'
 import sys
 import zipfile
@@ -178,6 +179,8 @@ with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED) as z:
                f'<row r="1">{cell("A1", "名称")}{cell("B1", "内容")}</row>'
                f'<row r="2">{cell("A2", "横向")}{cell("B2", "左上")}{cell("C2", "右边被合并")}</row>'
                f'<row r="3">{cell("A3", "下面")}{cell("B3", "下面被合并")}{cell("C3", "右下被合并")}</row>'
+               # Excel's escapes: a carriage return, and an underscore kept before text that reads like one.
+               f'<row r="4">{cell("A4", "转义")}{cell("B4", "甲_x000D_乙 _x005F_x0041_")}</row>'
                '</sheetData><mergeCells count="1"><mergeCell ref="B2:C3"/></mergeCells></worksheet>')
 PY
 soffice --headless -env:UserInstallation=file://$work/profile --convert-to xlsx:"Calc MS Excel 2007 XML" \
