@@ -8,7 +8,6 @@
 #include "batch_create/batch_create.h"
 #include "batch_create/existing_pictures.h"
 #include "batch_create/heading_check.h"
-#include "batch_create/row_reader.h"
 #include "batch_create/sheet_create.h"
 #include "batch_create/sheet_list.h"
 #include "batch_create/sheet_preview.h"
@@ -243,9 +242,8 @@ void CsvCreate::on_csvCreateBtn_clicked()
     const QString sheet = sheetBox->sheet();
     rememberPaths();
     // A large workbook takes a while to open.
-    const QString source = isWorkbookName(csv) ? QStringLiteral("工作表") : QStringLiteral("CSV文件");
     if (awaitResult(csvCreateBtn, QtConcurrent::run(headingLooksLikeData, csv, sheet))
-        && !askToConfirm(window(), QStringLiteral("%1的第一行看起来是数据，但它作为标题，不会生成图片。\n仍然开始生成吗？").arg(source)))
+        && !askToConfirm(window(), headingLikeDataText(csv) + QStringLiteral("。\n仍然开始生成吗？")))
         return;
     if (sheetCheck->isChecked()) {
         startSheet(csv, sheet, save);

@@ -37,3 +37,9 @@ bool headingLooksLikeData(const QString &csvPath, const QString &sheet)
     const Shape shape = shapeOf(heading.value(1));
     return shape != Shape::Other && shape == shapeOf(row.value(1));
 }
+
+QString headingLikeDataText(const QString &csvPath)
+{
+    return QStringLiteral("%1的第一行看起来是数据，但它作为标题，不会生成图片")
+        .arg(isWorkbookName(csvPath) ? QStringLiteral("工作表") : QStringLiteral("CSV文件"));
+}

@@ -7,3 +7,7 @@
 // like data: its second field has the shape of the first data row's content (a
 // web address, a number).
 bool headingLooksLikeData(const QString &csvPath, const QString &sheet);
+
+// What the user is told of such a heading, for the file at csvPath: that it is
+// taken as the heading all the same.
+QString headingLikeDataText(const QString &csvPath);

@@ -53,13 +53,11 @@ bool isEncryptedWorkbook(const QString &path)
 }
 
 XlsReader::XlsReader(const QString &path, const QString &sheet)
-    : path(path)
+    : WorkbookReader(path)
 {
     const QString reason = open(sheet);
-    if (!reason.isEmpty()) {
-        state = Unreadable;
-        why = workbookProblem(path, reason);
-    }
+    if (!reason.isEmpty())
+        fail(reason);
 }
 
 XlsReader::~XlsReader()
@@ -144,8 +142,7 @@ bool XlsReader::readRow(QStringList &row)
         const QString *read = records ? records->cellText(int(nextRow), column) : nullptr;
         FreeXL_CellValue cell;
         if (!read && freexl_get_cell_value(handle, nextRow, column, &cell) != FREEXL_OK) {
-            state = Unreadable;
-            why = workbookProblem(path, QStringLiteral("文件已损坏或不完整"));
+            fail(QStringLiteral("文件已损坏或不完整"));
             return false;
         }
         const QString text = read ? *read : cellText(cell);
@@ -162,9 +159,4 @@ bool XlsReader::readRow(QStringList &row)
     if (row.isEmpty())
         row.append(QString());
     return true;
-}
-
-QString XlsReader::emptyProblem() const
-{
-    return emptyWorkbookProblem(path);
 }

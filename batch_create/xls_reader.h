@@ -1,6 +1,6 @@
 #pragma once
 
-#include "batch_create/row_reader.h"
+#include "batch_create/workbook_reader.h"
 
 #include <memory>
 
@@ -13,35 +13,23 @@ class XlsRecords;
 // The first visible sheet is read, or the one named. An encrypted workbook, also
 // one of the newer format that a password wraps in the same container, is refused
 // with that reason.
-class XlsReader : public RowReader
+class XlsReader : public WorkbookReader
 {
 public:
     XlsReader(const QString &path, const QString &sheet);
     ~XlsReader() override;
 
     bool readRow(QStringList &row) override;
-    bool rowCut() const override { return lastRowCut; }
-    Status status() const override { return state; }
     void rewind() override { nextRow = 0; state = why.isEmpty() ? Reading : Unreadable; }
-    QString problem() const override { return why; }
-    QString emptyProblem() const override;
-    QStringList sheetNames() const override { return names; }
-    QString sheetName() const override { return chosenName; }
 
 private:
-    QStringList names;
-    QString chosenName;
     QString open(const QString &sheet);
 
-    QString path;
     const void *handle = nullptr;
     std::unique_ptr<XlsRecords> records;
     unsigned int rowCount = 0;
     unsigned short columnCount = 0;
     unsigned int nextRow = 0;
-    Status state = Reading;
-    QString why;
-    bool lastRowCut = false;
 };
 
 // True when the file holds a password-protected workbook of the newer format,

@@ -135,7 +135,7 @@ QString relationshipsOf(const QString &part)
 }
 
 XlsxReader::XlsxReader(const QString &path, const QString &sheet)
-    : path(path)
+    : WorkbookReader(path)
 {
     const QString reason = open(sheet);
     if (!reason.isEmpty())
@@ -154,8 +154,7 @@ XlsxReader::~XlsxReader()
 void XlsxReader::fail(const QString &reason)
 {
     sheetXml.reset();
-    state = Unreadable;
-    why = workbookProblem(path, reason);
+    WorkbookReader::fail(reason);
 }
 
 QString XlsxReader::open(const QString &sheet)
@@ -491,9 +490,4 @@ void XlsxReader::endRow()
     if (row.fields.isEmpty())
         row.fields.append(QString());
     rows.enqueue(row);
-}
-
-QString XlsxReader::emptyProblem() const
-{
-    return emptyWorkbookProblem(path);
 }

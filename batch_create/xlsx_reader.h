@@ -1,7 +1,7 @@
 #pragma once
 
 #include "batch_create/cell_text.h"
-#include "batch_create/row_reader.h"
+#include "batch_create/workbook_reader.h"
 
 #include <QQueue>
 #include <QRect>
@@ -19,7 +19,7 @@ struct zip;
 // strings, the number formats and the merged areas are held. Cells give their text
 // as the user sees it: formulas their cached value, merged areas their value in the
 // top-left cell only; rows without any value are blank lines.
-class XlsxReader : public RowReader
+class XlsxReader : public WorkbookReader
 {
 public:
     // sheet names the sheet to read; empty for the first visible one.
@@ -27,17 +27,9 @@ public:
     ~XlsxReader() override;
 
     bool readRow(QStringList &row) override;
-    bool rowCut() const override { return lastRowCut; }
-    Status status() const override { return state; }
     void rewind() override;
-    QString problem() const override { return why; }
-    QString emptyProblem() const override;
-    QStringList sheetNames() const override { return names; }
-    QString sheetName() const override { return chosenName; }
 
 private:
-    QStringList names;
-    QString chosenName;
     struct Row
     {
         QStringList fields;
@@ -74,9 +66,9 @@ private:
     void startRow(int number);
     void endCell();
     void endRow();
+    // Also lets the sheet go.
     void fail(const QString &reason);
 
-    QString path;
     zip *archive = nullptr;
     QString sheetPart;
     std::unique_ptr<ZipPart> sheetXml;
@@ -88,10 +80,7 @@ private:
     QVector<CellFormat> styles;
     QVector<QRect> merges;
     bool date1904 = false;
-    Status state = Reading;
-    QString why;
     SheetState parse;
     bool sheetDone = false;
     QQueue<Row> rows;
-    bool lastRowCut = false;
 };

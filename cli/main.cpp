@@ -1,6 +1,5 @@
 #include "batch_create/batch_create.h"
 #include "batch_create/heading_check.h"
-#include "batch_create/row_reader.h"
 #include "batch_decode/batch_jiema.h"
 #include "cli/batch_run.h"
 #include "cli/command_line.h"
@@ -100,8 +99,7 @@ int runGenerate(const CommandLine &line)
     worker->setSheet(line.options.value(QStringLiteral("--sheet")));
     const QString input = line.arguments.at(0);
     if (headingLooksLikeData(input, line.options.value(QStringLiteral("--sheet"))))
-        writeText(stderr, QStringLiteral("注意：%1的第一行看起来是数据，但它作为标题，不会生成图片\n")
-                              .arg(isWorkbookName(input) ? QStringLiteral("工作表") : QStringLiteral("CSV文件")));
+        writeText(stderr, QStringLiteral("注意：") + headingLikeDataText(input) + QLatin1Char('\n'));
     return runBatchWorker(worker, input, line.arguments.at(1), QStringLiteral("qrcustom"),
                           jsonItemKey(line, QStringLiteral("name")));
 }
